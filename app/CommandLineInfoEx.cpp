@@ -144,5 +144,5 @@ void CCommandLineInfoEx::BuildCommandLine(const std::wstring& programName, std::
         else
             commandLine += L"/" + name + L" \"" + QuotableValue(value) + L"\" ";
     }
-    commandLine += L"CV_I=\"" + programName + L"\" ";
+    commandLine += L"CV_I=\"" + QuotableValue(programName) + L"\" ";
 }

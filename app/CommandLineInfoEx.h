@@ -44,8 +44,9 @@ public:
 
     // Composes the installer's command line into `commandLine`: every entry in dictionary
     // order as "/N " (value TRUE), "N " (empty value) or "/N \"V\" ", then the property
-    // CV_I="programName". Trailing backslashes of a value are doubled so that the runtime's
-    // splitting keeps them and the closing quote. The result always ends with a space.
+    // CV_I="programName". Trailing backslashes of a value and of the program name are doubled
+    // so that the runtime's splitting keeps them and the closing quote; nothing else is
+    // escaped. The result always ends with a space.
     void BuildCommandLine(const std::wstring& programName, std::wstring& commandLine) const;
 
     // Every switch and property, with its value.

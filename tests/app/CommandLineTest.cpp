@@ -144,6 +144,8 @@ TEST(CommandLine, ProgramNameGoesLastAsItIs)
     const CCommandLineInfoEx info = Parse({L"/a"});
     EXPECT_EQ(Compose(info, L""), L"/a CV_I=\"\" ");
     EXPECT_EQ(Compose(info, L"Say \"Hi\""), L"/a CV_I=\"Say \"Hi\"\" ");
+    // A trailing backslash would otherwise escape the closing quote.
+    EXPECT_EQ(Compose(info, L"Tools\\"), L"/a CV_I=\"Tools\\\\\" ");
 }
 
 // The installer's runtime splits the composed line back into the values the stub was given.
