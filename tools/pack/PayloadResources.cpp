@@ -66,14 +66,20 @@ PackResult CollectFolder(const PackOptions& options, std::set<uint16_t>& claimed
     const uint16_t id = static_cast<uint16_t>(next++);
     claimed.insert(id);
     if (index == program) programId = id;
-    items.push_back({{id, files[index].manifestName, files[index].size}, files[index].path});
+    PayloadItem item;
+    item.entry = {id, files[index].manifestName, files[index].size};
+    item.path = files[index].path;
+    items.push_back(std::move(item));
   }
   return PackResult::Ok();
 }
 
 PackResult CollectFiles(const PackOptions& options, std::vector<PayloadItem>& items) {
   for (const FileOption& file : options.files) {
-    PayloadItem item{{file.id, file.name, 0}, std::filesystem::u8path(file.path)};
+    PayloadItem item;
+    item.entry.id = file.id;
+    item.entry.name = file.name;
+    item.path = std::filesystem::u8path(file.path);
     if (PackResult result = SizeOfFile(item.path, item.entry.size); !result) {
       return PackResult::Fail("--file " + std::to_string(file.id) + ": " + result.message());
     }
