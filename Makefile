@@ -1,0 +1,36 @@
+# Top-level commands. Each installs what is missing first, so a fresh Debian machine gets from
+# nothing to a result with one of them.
+#   make build   both configurations: build/native (tools, unit tests) and build/win (the stub)
+#   make test    build, then every test (unit, fuzz, Wine, end to end) under ctest
+#   make demo    build, then run the stub silently under Wine and show its log and exit code
+#   make bench   timings as ratios against baselines measured in the same run
+
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+CTEST_JOBS ?= 2
+
+.PHONY: all deps build test demo bench clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR)/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD_DIR)/win -j $(JOBS)
+	cmake -S . -B $(BUILD_DIR)/native -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+	      -DBRENNIX_WIN_BUILD_DIR=$(abspath $(BUILD_DIR)/win)
+	cmake --build $(BUILD_DIR)/native -j $(JOBS)
+
+test: build
+	cd $(BUILD_DIR)/native && ctest --output-on-failure -j $(CTEST_JOBS) --timeout 1200
+
+demo: build
+	tools/demo.sh $(BUILD_DIR)
+
+bench: build
+	tools/bench.sh $(BUILD_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,166 @@
+// The run on the main thread: options, signature, checks, the worker, the report, the exit code.
+#include "app/BrennixInstallerApp.h"
+#include "app/BuildSettings.h"
+#include "app/Log.h"
+#include "checks/AdminCheck.h"
+#include "checks/MsiEngineCheck.h"
+#include "framework/Handles.h"
+#include "framework/StringTable.h"
+#include "framework/Thread.h"
+#include "res/resource.h"
+#include "signature/VerifyFileSignature.h"
+#include "ui/BrennixInstallerDlg.h"
+#include "ui/SplashDlg.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+namespace {
+
+// Dispatches every waiting message except the quit message, which is dropped: a dialog that
+// was the main window posts one when it is destroyed, and it must not end a later modal loop.
+void DrainMessageQueue()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message != WM_QUIT)
+            DispatchMessageW(&message);
+    }
+}
+
+ObjectHandle CreateManualResetEvent()
+{
+    return ObjectHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+}
+
+bool IsReportable(ResultCode result, int32_t exitCode)
+{
+    return result < 0 || result == Result::MsiEngineTooOld || exitCode < 0;
+}
+
+} // namespace
+
+std::wstring GetModulePath()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+BOOL CBrennixInstallerApp::InitInstance()
+{
+    m_nPromptCount = 0;
+
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    CoInitialize(nullptr);  // never undone on this thread: the process ends after the run
+
+    ResultCode result = ParseOptions();
+    if (result == Result::Ok) {
+        WriteLogFormat(L"Started %ld\n", GetTickCount());
+        result = VerifyOwnSignature();
+    }
+    if (result == Result::Ok) {
+        LogSignatureDetails();
+        result = RunChecks();
+    }
+    if (result == Result::Ok)
+        result = RunWorker();
+
+    if (m_bShowHelp)
+        ShellExecuteW(nullptr, nullptr, BRENNIX_HELP_PAGE, nullptr, nullptr, SW_SHOW);
+    if (IsReportable(result, m_nExitCode))
+        ReportError(result);
+
+    // A failure found before the worker ran must still reach the exit code, or a deployment
+    // script would count it as success; help is not a failure.
+    if (result != Result::HelpRequested)
+        m_nResult = result;
+    return FALSE;
+}
+
+ResultCode CBrennixInstallerApp::VerifyOwnSignature()
+{
+    std::wstring description;
+    const ResultCode status = VerifyFileSignature(GetModulePath(), description);
+    if (status == Result::Ok)
+        return Result::Ok;
+
+    WriteLogFormat(L"Certificate error %0x\n", status);
+    if (m_bSilent) {
+        if (status == Result::CertChaining) {
+            WriteLog(L"Ignore chaining error....\n");
+            return Result::Ok;
+        }
+        if (!m_bRunInstaller) {
+            WriteLog(L"Not running so extract anyway\n");
+            return Result::Ok;
+        }
+        WriteLog(L"Not signed correctly so failing now!\n");
+        return Result::NoSignature;
+    }
+
+    CBrennixInstallerDlg question(true);
+    const std::wstring applicationName = LoadResString(IDS_APPLICATION_NAME);
+    question.m_strMessage = description;
+    WriteLogFormat(L"Not signed correctly %0x\n", status);
+    question.m_strHeading = FormatResString(IDS_VERIFICATION_QUESTION, applicationName.c_str());
+    m_pMainWnd = &question;
+    const int answer = question.DoModal();
+    m_pMainWnd = nullptr;
+    // Whatever the answer, the quit message posted for the destroyed question must not close
+    // the next dialog (after a refusal, the report that explains it).
+    DrainMessageQueue();
+    return answer == IDOK ? Result::Ok : Result::NoSignature;
+}
+
+ResultCode CBrennixInstallerApp::RunChecks()
+{
+    if (IsAdminRequired() && !IsUserAdmin())
+        return Result::AdminRightsMissing;
+    if (!CheckNetVersion())
+        return Result::NetFrameworkMissing;
+    if (!CheckMsiEngine())
+        return Result::MsiEngineTooOld;
+    if (!CheckFreeDiskSpace())
+        return Result::MediumFull;
+    return Result::Ok;
+}
+
+ResultCode CBrennixInstallerApp::RunWorker()
+{
+    ObjectHandle doneEvent = CreateManualResetEvent();
+    if (!doneEvent)
+        return Result::FromWin32(GetLastError());
+    ObjectHandle closeSplashEvent = CreateManualResetEvent();
+    if (!closeSplashEvent)
+        return Result::FromWin32(GetLastError());
+    // The application object owns the events for the rest of the process: the worker may
+    // still touch them while the process ends.
+    m_hDoneEvent = doneEvent.Release();
+    m_hCloseSplashEvent = closeSplashEvent.Release();
+
+    const DWORD startError = AfxBeginThread(WorkerThreadProc, this);
+    if (startError != 0)
+        return Result::FromWin32(startError);
+
+    SplashDlg splash;
+    splash.Create();
+    if (!m_bSilent && m_nPromptCount == 0 && splash.GetSafeHwnd() != nullptr)
+        ShowWindow(splash.GetSafeHwnd(), SW_SHOW);
+
+    const HANDLE events[2] = {m_hCloseSplashEvent, m_hDoneEvent};
+    WaitForWorker(events, this, &splash);
+    return m_nResult;
+}
+
+int CBrennixInstallerApp::ExitInstance()
+{
+    CWinApp::ExitInstance();
+    if (m_nResult != 0)
+        m_nExitCode = m_nResult;
+    WriteLogFormat(L"Ended %ld\n", GetTickCount());
+    CloseLogFile();
+    return m_nExitCode;
+}

@@ -1,0 +1,109 @@
+# Test helpers. Every test is registered in the native configuration; tests that run Windows
+# programs point at the cross-compiled build in BRENNIX_WIN_BUILD_DIR and run under Wine with
+# the private prefixes that the "wine" fixture makes once per test run.
+include(CMakeParseArguments)
+
+set(BRENNIX_WIN_BUILD_DIR "${CMAKE_BINARY_DIR}/../win" CACHE PATH "The cross-compiled build (native configuration)")
+set(BRENNIX_WINE_STATE_DIR "${CMAKE_BINARY_DIR}/wine" CACHE PATH "Wine prefixes and display of the test run")
+set(BRENNIX_FUZZ_SECONDS 20 CACHE STRING "Default run time of each fuzz test, in seconds")
+
+if(CMAKE_CROSSCOMPILING)
+    # GoogleTest from Debian's sources, built for Windows; it brings its own Win32 threading.
+    set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+else()
+    find_package(GTest REQUIRED)
+    if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        set(BRENNIX_FUZZING ON)
+    endif()
+endif()
+
+function(_brennix_win_output_path out name)
+    file(RELATIVE_PATH rel ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR})
+    set(${out} "${BRENNIX_WIN_BUILD_DIR}/${rel}/${name}.exe" PARENT_SCOPE)
+endfunction()
+
+function(_brennix_wine_properties test gui)
+    set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine)
+    if(gui)
+        set_tests_properties(${test} PROPERTIES RESOURCE_LOCK display)
+    endif()
+endfunction()
+
+# A native GoogleTest program over the platform-free logic.
+function(brennix_unit_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    if(CMAKE_CROSSCOMPILING)
+        return()
+    endif()
+    add_executable(unit_${name} ${ARG_SOURCES})
+    target_link_libraries(unit_${name} PRIVATE brennix_logic ${ARG_LIBS} GTest::gtest_main)
+    add_test(NAME unit.${name} COMMAND unit_${name})
+endfunction()
+
+# A Windows GoogleTest program linked with the stub's code, run under Wine.
+function(brennix_wine_test name)
+    cmake_parse_arguments(ARG "GUI" "ARCH" "SOURCES;LIBS" ${ARGN})
+    if(NOT ARG_ARCH)
+        set(ARG_ARCH win32)
+    endif()
+    if(CMAKE_CROSSCOMPILING)
+        add_executable(wine_${name} ${ARG_SOURCES})
+        target_link_libraries(wine_${name} PRIVATE brennix_win ${ARG_LIBS} gtest gtest_main)
+        return()
+    endif()
+    _brennix_win_output_path(exe wine_${name})
+    add_test(NAME wine.${name}
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/run.sh ${BRENNIX_WINE_STATE_DIR} ${ARG_ARCH} ${exe})
+    _brennix_wine_properties(wine.${name} "${ARG_GUI}")
+endfunction()
+
+# A Windows program that tests start (the launcher, the test payload); placed in bin/.
+function(brennix_windows_program name)
+    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+    if(NOT CMAKE_CROSSCOMPILING)
+        return()
+    endif()
+    if(ARG_GUI)
+        add_executable(${name} WIN32 ${ARG_SOURCES})
+    else()
+        add_executable(${name} ${ARG_SOURCES})
+    endif()
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()
+
+# A libFuzzer target (clang, address and undefined-behaviour sanitizers), run for a bounded time.
+function(brennix_fuzz_test name)
+    cmake_parse_arguments(ARG "" "SECONDS" "SOURCES;LIBS" ${ARGN})
+    if(CMAKE_CROSSCOMPILING OR NOT BRENNIX_FUZZING)
+        return()
+    endif()
+    if(NOT ARG_SECONDS)
+        set(ARG_SECONDS ${BRENNIX_FUZZ_SECONDS})
+    endif()
+    add_executable(fuzz_${name} ${ARG_SOURCES})
+    target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
+    target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(fuzz_${name} PRIVATE brennix_logic_fuzz ${ARG_LIBS})
+    set(corpus ${CMAKE_CURRENT_BINARY_DIR}/fuzz_${name}_corpus)
+    file(MAKE_DIRECTORY ${corpus})
+    add_test(NAME fuzz.${name}
+             COMMAND fuzz_${name} -max_total_time=${ARG_SECONDS} -timeout=10 -rss_limit_mb=2048 ${corpus})
+endfunction()
+
+# A python end-to-end test (unittest) using tests/e2e/harness.py.
+function(brennix_e2e_test name)
+    cmake_parse_arguments(ARG "GUI" "SCRIPT;TIMEOUT" "" ${ARGN})
+    if(CMAKE_CROSSCOMPILING)
+        return()
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 900)
+    endif()
+    add_test(NAME e2e.${name} COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_SCRIPT} -v)
+    set_tests_properties(e2e.${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+        ENVIRONMENT "PYTHONPATH=${PROJECT_SOURCE_DIR}/tests/e2e;BRENNIX_SOURCE_DIR=${PROJECT_SOURCE_DIR};BRENNIX_NATIVE_BUILD_DIR=${CMAKE_BINARY_DIR};BRENNIX_WIN_BUILD_DIR=${BRENNIX_WIN_BUILD_DIR};BRENNIX_WINE_STATE_DIR=${BRENNIX_WINE_STATE_DIR}")
+    _brennix_wine_properties(e2e.${name} "${ARG_GUI}")
+endfunction()

@@ -1,0 +1,31 @@
+#pragma once
+// The application object's base: the entry point constructs nothing but the one static
+// application object, calls InitInstance and then ExitInstance, and ends the process with the
+// latter's result.
+#include <windows.h>
+
+class CWnd;
+
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+
+    // Runs the application. Returning FALSE skips the message loop and goes to ExitInstance.
+    virtual BOOL InitInstance();
+    // Returns the process exit code.
+    virtual int ExitInstance();
+
+    HINSTANCE m_hInstance = nullptr;
+    // The raw command-line tail: the command line without the program's own name.
+    LPWSTR m_lpCmdLine = nullptr;
+    // The application's main window; when its window is destroyed the framework posts a quit
+    // message to the thread and clears this pointer.
+    CWnd* m_pMainWnd = nullptr;
+};
+
+// The one application object, registered by its construction.
+CWinApp* AfxGetApp();
+
+// Runs the registered application object; called by the entry point.
+int AfxWinMain(HINSTANCE instance, LPWSTR commandTail);

@@ -1,0 +1,6 @@
+#include "payload/EmbeddedInformation.h"
+
+ResultCode WriteEmbeddedInformation()
+{
+    return Result::Ok;  // stands in until the embedded information lands
+}

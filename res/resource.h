@@ -1,0 +1,59 @@
+// Resource identifiers shared by the resource script and the code.
+#pragma once
+
+// String table: texts
+#define IDS_APPLICATION_NAME 1
+#define IDS_ABOUT_ITEM 101
+#define IDS_DISK_SPACE_MESSAGE 102
+#define IDS_INCORRECT_BUILD 104
+#define IDS_ABOUT_VERSION 105
+#define IDS_ABOUT_CAPTION 106
+#define IDS_NET_REQUIRED 108
+#define IDS_ADMIN_REQUIRED 109
+#define IDS_MSI_ENGINE_REQUIRED 110
+#define IDS_FILE_CORRUPT 111
+#define IDS_INSTALLER_FAILED 112
+#define IDS_FAILED_TO_RUN 113
+#define IDS_USAGE 114
+#define IDS_NET_SP_REQUIRED 115
+#define IDS_PROCESSOR_MODE_FAILED 135
+#define IDS_VERIFICATION_QUESTION 137
+
+// String table: build-time settings
+#define IDS_SETTING_PROGRAM_TYPE 0
+#define IDS_SETTING_REQUIRED_DISK_MB 103
+#define IDS_SETTING_NET20 138
+#define IDS_SETTING_NET30 139
+#define IDS_SETTING_NET35 140
+#define IDS_SETTING_NET40_CLIENT 141
+#define IDS_SETTING_NET40_FULL 142
+#define IDS_SETTING_NET45_CLIENT 143
+#define IDS_SETTING_NET45_FULL 144
+#define IDS_SETTING_ADMIN_REQUIRED 145
+#define IDS_SETTING_NET46_FULL 147
+#define IDS_SETTING_NET472_FULL 148
+
+// Dialogs
+#define IDD_ABOUTBOX 100
+#define IDD_BRENNIXINSTALLER_DIALOG 102
+#define IDD_SPLASH 131
+#define IDD_TEMP_FOLDER 146
+
+// Pictures
+#define IDI_APPLICATION_ICON 5
+#define IDB_BANNER 130
+#define IDB_SPLASH 133
+
+// Controls
+#define IDC_MESSAGE 1000
+#define IDC_LINK 1001
+#define IDC_HEADING 1003
+#define IDC_ABOUT_VERSION 1001
+#define IDC_ABOUT_COPYRIGHT 1002
+#define IDC_TEMP_FOLDER 1005
+
+// System menu command of the About item
+#define IDM_ABOUTBOX 0x0010
+
+// The payload's manifest, a "TOOLKIT" resource
+#define IDR_PAYLOAD_MANIFEST 101

@@ -1,0 +1,212 @@
+"""End-to-end harness: runs built setup files under Wine and reads what they leave behind.
+
+Paths come from the environment that ctest sets (see cmake/BrennixTesting.cmake):
+BRENNIX_SOURCE_DIR, BRENNIX_NATIVE_BUILD_DIR, BRENNIX_WIN_BUILD_DIR, BRENNIX_WINE_STATE_DIR.
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+from dataclasses import dataclass, field
+from pathlib import Path, PureWindowsPath
+
+SOURCE_DIR = Path(os.environ.get("BRENNIX_SOURCE_DIR", Path(__file__).resolve().parents[2]))
+NATIVE_BUILD_DIR = Path(os.environ.get("BRENNIX_NATIVE_BUILD_DIR", SOURCE_DIR / "build" / "native"))
+WIN_BUILD_DIR = Path(os.environ.get("BRENNIX_WIN_BUILD_DIR", SOURCE_DIR / "build" / "win"))
+WINE_STATE_DIR = Path(os.environ.get("BRENNIX_WINE_STATE_DIR", NATIVE_BUILD_DIR / "wine"))
+
+# Every Wine run gets a time limit, so a hanging stub fails its test instead of hanging CI.
+DEFAULT_TIMEOUT = 90
+
+
+def stub_exe() -> Path:
+    """The built stub, BrennixInstaller.exe."""
+    return WIN_BUILD_DIR / "BrennixInstaller.exe"
+
+
+def win_program(name: str) -> Path:
+    """A Windows program built for the tests (bin/NAME.exe of the cross build)."""
+    return WIN_BUILD_DIR / "bin" / f"{name}.exe"
+
+
+def native_tool(name: str) -> Path:
+    """A native tool of the native build (brennix-pack, brennix-tag)."""
+    for candidate in NATIVE_BUILD_DIR.rglob(name):
+        if candidate.is_file() and os.access(candidate, os.X_OK):
+            return candidate
+    raise FileNotFoundError(f"{name} is not built in {NATIVE_BUILD_DIR}")
+
+
+def quote_argument(argument: str) -> str:
+    """Quotes one argument the way the C runtime's splitting reads it back unchanged."""
+    if argument and not any(c in argument for c in ' \t"'):
+        return argument
+    result, backslashes = '"', 0
+    for c in argument:
+        if c == "\\":
+            backslashes += 1
+        elif c == '"':
+            result += "\\" * (backslashes * 2 + 1) + '"'
+            backslashes = 0
+        else:
+            result += "\\" * backslashes + c
+            backslashes = 0
+    return result + "\\" * (backslashes * 2) + '"'
+
+
+class Wine:
+    """One of the test run's private prefixes (win32 or win64)."""
+
+    def __init__(self, arch: str = "win32"):
+        self.arch = arch
+        self.prefix = WINE_STATE_DIR / f"prefix-{arch}"
+        self.drive_c = self.prefix / "drive_c"
+        self.env = dict(os.environ)
+        self.env.update({
+            "WINEPREFIX": str(self.prefix),
+            "WINEARCH": arch,
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        })
+        display_file = WINE_STATE_DIR / "display"
+        if display_file.exists():
+            self.env["DISPLAY"] = display_file.read_text().strip()
+        self.env.pop("XAUTHORITY", None)
+
+    def win_path(self, unix_path) -> str:
+        """The Windows path of a Unix path: C:\\... inside drive_c, Z:\\... elsewhere."""
+        path = Path(unix_path).resolve() if Path(unix_path).exists() else Path(os.path.abspath(unix_path))
+        try:
+            relative = path.relative_to(self.drive_c.resolve())
+            return "C:\\" + str(relative).replace("/", "\\") if str(relative) != "." else "C:\\"
+        except ValueError:
+            return "Z:" + str(path).replace("/", "\\")
+
+    def unix_path(self, win_path: str) -> Path:
+        """The Unix path of a Windows path on C: or Z: (case as written)."""
+        windows = PureWindowsPath(win_path)
+        drive = windows.drive.upper()
+        parts = windows.parts[1:]
+        if drive == "C:":
+            return self.drive_c.joinpath(*parts)
+        if drive == "Z:":
+            return Path("/").joinpath(*parts)
+        raise ValueError(f"no Unix path for {win_path}")
+
+    def run(self, exe, args=(), env=None, timeout=DEFAULT_TIMEOUT, input=None) -> subprocess.CompletedProcess:
+        """Runs a Windows program with wine; args are passed through unchanged."""
+        full_env = dict(self.env)
+        full_env.update(env or {})
+        return subprocess.run(["wine", str(exe), *map(str, args)], env=full_env, timeout=timeout,
+                              stdin=subprocess.DEVNULL if input is None else None, input=input,
+                              capture_output=True)
+
+    def reg_add(self, key: str, name: str, value, kind: str = "REG_DWORD", view: str = "32"):
+        """Writes one registry value in the given view (32: what a 32-bit program reads)."""
+        result = self.run("reg", ["add", key, "/v", name, "/t", kind, "/d", str(value), "/f", f"/reg:{view}"])
+        if result.returncode != 0:
+            raise RuntimeError(f"reg add {key}\\{name} failed: {result.stderr!r}")
+
+    def reg_delete(self, key: str, view: str = "32"):
+        self.run("reg", ["delete", key, "/f", f"/reg:{view}"])
+
+    def scratch(self, name: str) -> Path:
+        """A fresh folder on C: for one test (C:\\brennix-tests\\NAME)."""
+        folder = self.drive_c / "brennix-tests" / name
+        shutil.rmtree(folder, ignore_errors=True)
+        folder.mkdir(parents=True)
+        return folder
+
+
+@dataclass
+class Run:
+    exit_code: int          # the full 32-bit exit code, unsigned
+    stdout: bytes
+    stderr: bytes
+    command_line: str
+
+    @property
+    def signed_exit_code(self) -> int:
+        return self.exit_code - (1 << 32) if self.exit_code & 0x80000000 else self.exit_code
+
+
+def run_stub(setup_exe=None, args=None, cmdline=None, env=None, arch="win32", timeout=DEFAULT_TIMEOUT,
+             restricted=False, tmp=None, cwd=None, wine=None) -> Run:
+    """Starts a setup file under Wine through the launcher and waits for it.
+
+    args: a list, quoted as the C runtime splits it back; or cmdline: the raw text after the
+    program's quoted path. env: variables for the stub (and so its installer). tmp: a Windows
+    path for TMP and TEMP. restricted: Administrators disabled in the stub's token.
+    """
+    wine = wine or Wine(arch)
+    setup_exe = Path(setup_exe or stub_exe())
+    if cmdline is None:
+        cmdline = " ".join(quote_argument(a) for a in (args or []))
+    command_line = f'"{wine.win_path(setup_exe)}" {cmdline}'.rstrip()
+    with tempfile.TemporaryDirectory(dir=wine.drive_c) as work:
+        exit_file = Path(work) / "exit.txt"
+        launcher_args = [f"--exit-file={wine.win_path(exit_file)}", f"--cmdline={command_line}",
+                         f"--timeout={int(timeout * 1000) - 2000}"]
+        for name, value in (env or {}).items():
+            launcher_args.append(f"--env={name}={value}")
+        if tmp is not None:
+            launcher_args += [f"--env=TMP={tmp}", f"--env=TEMP={tmp}"]
+        if cwd is not None:
+            launcher_args.append(f"--cwd={cwd}")
+        if restricted:
+            launcher_args.append("--restricted")
+        result = wine.run(win_program("launch"), launcher_args, timeout=timeout + 10)
+        text = exit_file.read_text().strip() if exit_file.exists() else "missing"
+    if not text.startswith("0x"):
+        raise AssertionError(f"stub did not finish: {text} (launcher {result.returncode}, {result.stderr[-500:]!r})")
+    return Run(int(text, 16), result.stdout, result.stderr, command_line)
+
+
+def read_log(path, codepage: str = "cp1252") -> str:
+    """Reads a log file: every line end must be CR LF; returns the text with plain LF."""
+    data = Path(path).read_bytes()
+    stripped = data.replace(b"\r\n", b"")
+    if b"\n" in stripped:
+        raise AssertionError(f"log {path} has a line feed without a carriage return")
+    return data.decode(codepage).replace("\r\n", "\n")
+
+
+@dataclass
+class PayloadReport:
+    command_line: str = ""
+    args: list = field(default_factory=list)
+    cwd: str = ""
+    exe: str = ""
+    files: dict = field(default_factory=dict)
+
+
+def read_payload_report(path) -> PayloadReport:
+    """Reads what the test payload program recorded (see tests/support/payload.cpp)."""
+    report = PayloadReport()
+    for line in Path(path).read_text(encoding="utf-8").splitlines():
+        key, _, value = line.partition("\t")
+        if key == "cmdline":
+            report.command_line = value
+        elif key == "arg":
+            report.args.append(value)
+        elif key == "cwd":
+            report.cwd = value
+        elif key == "exe":
+            report.exe = value
+        elif key == "file":
+            name, _, size = value.rpartition("\t")
+            report.files[name] = int(size)
+    return report
+
+
+class WineTestCase(unittest.TestCase):
+    """A test case with a Wine prefix and a scratch folder on C: of its own."""
+    arch = "win32"
+
+    def setUp(self):
+        self.wine = Wine(self.arch)
+        self.scratch = self.wine.scratch(self.id().split(".")[-2] + "." + self._testMethodName)
+
+    def win(self, unix_path) -> str:
+        return self.wine.win_path(unix_path)

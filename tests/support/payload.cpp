@@ -1,0 +1,101 @@
+// Test payload: stands in for the managed installer. It reports what it received and behaves
+// as the test asks, through its environment (which the stub passes on unchanged):
+//   BRENNIX_PAYLOAD_REPORT  file to write the report to (UTF-8)
+//   BRENNIX_PAYLOAD_EXIT    exit code, decimal, may be negative (default 0)
+//   BRENNIX_PAYLOAD_WINDOW  none (default) | hidden | visible:<delay ms>
+//   BRENNIX_PAYLOAD_LINGER  ms to keep running after the window is shown (default 0)
+// Report lines: "cmdline\t<raw command line>", "arg\t<each argv element>", "cwd\t<folder>",
+// "exe\t<own path>", "file\t<path relative to own folder>\t<size>".
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::wstring Environment(const wchar_t* name)
+{
+    wchar_t buffer[4096];
+    const DWORD length = GetEnvironmentVariableW(name, buffer, 4096);
+    return length > 0 && length < 4096 ? std::wstring(buffer, length) : std::wstring();
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+void Line(FILE* file, const wchar_t* key, const std::wstring& value)
+{
+    fprintf(file, "%s\t%s\n", Utf8(key).c_str(), Utf8(value).c_str());
+}
+
+void ListFiles(FILE* file, const std::wstring& root, const std::wstring& relative)
+{
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((root + relative + L"*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ListFiles(file, root, relative + name + L"\\");
+        } else {
+            const unsigned long long size = (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+            fprintf(file, "file\t%s\t%llu\n", Utf8(relative + name).c_str(), size);
+        }
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+}
+
+void WriteReport(const std::wstring& path)
+{
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    if (file == nullptr)
+        return;
+    Line(file, L"cmdline", GetCommandLineW());
+    for (int i = 0; i < __argc; ++i)
+        Line(file, L"arg", __wargv[i]);
+    wchar_t buffer[MAX_PATH * 2];
+    GetCurrentDirectoryW(MAX_PATH * 2, buffer);
+    Line(file, L"cwd", buffer);
+    GetModuleFileNameW(nullptr, buffer, MAX_PATH * 2);
+    std::wstring self = buffer;
+    Line(file, L"exe", self);
+    ListFiles(file, self.substr(0, self.find_last_of(L'\\') + 1), L"");
+    fclose(file);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
+{
+    const std::wstring report = Environment(L"BRENNIX_PAYLOAD_REPORT");
+    if (!report.empty())
+        WriteReport(report);
+
+    const std::wstring window = Environment(L"BRENNIX_PAYLOAD_WINDOW");
+    if (window == L"hidden" || window.rfind(L"visible", 0) == 0) {
+        const bool visible = window != L"hidden";
+        const DWORD delay = visible && window.size() > 8 ? wcstoul(window.c_str() + 8, nullptr, 10) : 0;
+        Sleep(delay);
+        HWND handle = CreateWindowExW(0, L"STATIC", L"Brennix test payload", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0),
+                                      100, 100, 320, 160, nullptr, nullptr, instance, nullptr);
+        const DWORD linger = wcstoul(Environment(L"BRENNIX_PAYLOAD_LINGER").c_str(), nullptr, 10);
+        const DWORD end = GetTickCount() + linger;
+        MSG message;
+        do {
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+            Sleep(20);
+        } while (static_cast<LONG>(end - GetTickCount()) > 0);
+        DestroyWindow(handle);
+    }
+    return static_cast<int>(wcstol(Environment(L"BRENNIX_PAYLOAD_EXIT").c_str(), nullptr, 10));
+}

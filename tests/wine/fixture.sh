@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The Wine fixture of a test run.
+#   fixture.sh setup STATE_DIR    a private Xvfb display and fresh prefixes win32 and win64,
+#                                 each with a warm persistent wineserver
+#   fixture.sh cleanup STATE_DIR  stops the wineservers and the display
+# BRENNIX_KEEP_PREFIX=1 reuses prefixes left by an earlier run (quicker when iterating).
+set -euo pipefail
+action=$1
+state_dir=$2
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "$state_dir"
+
+start_display() {
+  if [ -f "$state_dir/xvfb.pid" ] && kill -0 "$(cat "$state_dir/xvfb.pid")" 2>/dev/null; then
+    return
+  fi
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    local pid=$!
+    for _ in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+      echo "$pid" >"$state_dir/xvfb.pid"
+      echo ":$n" >"$state_dir/display"
+      return
+    fi
+  done
+  echo "fixture: no free X display" >&2
+  exit 1
+}
+
+make_prefix() {
+  local arch=$1
+  (
+    . "$here/env.sh" "$state_dir" "$arch"
+    if [ "${BRENNIX_KEEP_PREFIX:-0}" != 1 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+      wineserver -k 2>/dev/null || true
+      rm -rf "$WINEPREFIX"
+      wineboot -i </dev/null >/dev/null 2>&1
+      wineserver -w
+      # Windows close at once without a window manager's round trip, and get title bars.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+      # Wine's own Tahoma, which the dialogs name, is not picked up by default.
+      for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+        [ -f "/usr/share/wine/fonts/$font" ] && cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+      done
+      wineserver -w
+    fi
+    wineserver -p
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  )
+}
+
+case "$action" in
+  setup)
+    start_display
+    make_prefix win32
+    make_prefix win64
+    ;;
+  cleanup)
+    for arch in win32 win64; do
+      (. "$here/env.sh" "$state_dir" "$arch"; wineserver -k 2>/dev/null || true)
+    done
+    if [ -f "$state_dir/xvfb.pid" ]; then
+      kill "$(cat "$state_dir/xvfb.pid")" 2>/dev/null || true
+      rm -f "$state_dir/xvfb.pid" "$state_dir/display"
+    fi
+    ;;
+  *)
+    echo "usage: fixture.sh setup|cleanup STATE_DIR" >&2
+    exit 2
+    ;;
+esac

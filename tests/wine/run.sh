@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under Wine in the test run's prefix, with a time limit.
+#   run.sh STATE_DIR ARCH PROGRAM.exe [ARGS...]
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/env.sh" "$1" "$2"
+shift 2
+exec timeout --kill-after=10 "${BRENNIX_WINE_TIMEOUT:-600}" wine "$@" </dev/null
