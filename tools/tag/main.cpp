@@ -3,9 +3,11 @@
 #include "tools/tag/Tagging.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -18,12 +20,20 @@ const char kUsage[] =
     "               setup file, replacing an earlier tag; a signature stays valid\n"
     "  --remove     take an earlier tag away\n";
 
+using Path = std::filesystem::path;
+
 struct Options {
-    std::string inPath;
-    std::string outPath;
-    std::string infoPath;
+    Path inPath;
+    Path outPath;
+    Path infoPath;
     bool remove = false;
 };
+
+std::string Quoted(const Path& path)
+{
+    const auto text = path.u8string();
+    return "'" + std::string(text.begin(), text.end()) + "'";
+}
 
 int Fail(const std::string& message)
 {
@@ -37,7 +47,7 @@ int UsageError(const std::string& message)
     return kExitUsage;
 }
 
-bool ReadFile(const std::string& path, Bytes& bytes)
+bool ReadFile(const Path& path, Bytes& bytes)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -46,7 +56,7 @@ bool ReadFile(const std::string& path, Bytes& bytes)
     return !in.bad();
 }
 
-bool WriteFile(const std::string& path, const Bytes& bytes)
+bool WriteFile(const Path& path, const Bytes& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -55,14 +65,14 @@ bool WriteFile(const std::string& path, const Bytes& bytes)
 }
 
 // Reads the arguments; returns an empty text on success, else what is wrong.
-std::string ParseArguments(int argc, char** argv, Options& options)
+std::string ParseArguments(const std::vector<Path>& arguments, Options& options)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        auto value = [&](std::string& target) {
-            if (i + 1 >= argc)
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const Path& argument = arguments[i];
+        auto value = [&](Path& target) {
+            if (i + 1 >= arguments.size())
                 return false;
-            target = argv[++i];
+            target = arguments[++i];
             return true;
         };
         if (argument == "--in") {
@@ -74,7 +84,7 @@ std::string ParseArguments(int argc, char** argv, Options& options)
         } else if (argument == "--remove") {
             options.remove = true;
         } else {
-            return "unknown argument '" + argument + "'";
+            return "unknown argument " + Quoted(argument);
         }
     }
     if (options.inPath.empty() || options.outPath.empty())
@@ -84,37 +94,47 @@ std::string ParseArguments(int argc, char** argv, Options& options)
     return {};
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run(const std::vector<Path>& arguments)
 {
-    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
         std::fputs(kUsage, stdout);
         return 0;
     }
     Options options;
-    const std::string problem = ParseArguments(argc, argv, options);
+    const std::string problem = ParseArguments(arguments, options);
     if (!problem.empty())
         return UsageError(problem);
 
     Bytes image;
     if (!ReadFile(options.inPath, image))
-        return Fail("cannot read '" + options.inPath + "'");
+        return Fail("cannot read " + Quoted(options.inPath));
     std::string error;
     if (options.remove) {
         bool removed = false;
         if (!RemoveTag(image, removed, error))
-            return Fail("'" + options.inPath + "': " + error);
+            return Fail(Quoted(options.inPath) + ": " + error);
         if (!removed)
-            std::fprintf(stderr, "brennix-tag: '%s' carries no tag; written unchanged\n", options.inPath.c_str());
+            std::fprintf(stderr, "brennix-tag: %s carries no tag; written unchanged\n", Quoted(options.inPath).c_str());
     } else {
         Bytes info;
         if (!ReadFile(options.infoPath, info))
-            return Fail("cannot read '" + options.infoPath + "'");
+            return Fail("cannot read " + Quoted(options.infoPath));
         if (!ApplyTag(image, info, error))
-            return Fail("'" + options.inPath + "': " + error);
+            return Fail(Quoted(options.inPath) + ": " + error);
     }
     if (!WriteFile(options.outPath, image))
-        return Fail("cannot write '" + options.outPath + "'");
+        return Fail("cannot write " + Quoted(options.outPath));
     return 0;
+}
+
+} // namespace
+
+// Windows hands the arguments over as wide text, so any file name reaches the file calls whole.
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv)
+#else
+int main(int argc, char** argv)
+#endif
+{
+    return Run(std::vector<Path>(argv + 1, argv + argc));
 }
