@@ -6,9 +6,13 @@
 #include <memory>
 #include <utility>
 
-// A handle with a release function; Invalid is the value that means "no handle".
-template <typename Handle, typename Releaser, Handle Invalid>
+// A handle with its traits: Traits::Handle is its type, Traits::Invalid() the value that means
+// "no handle", Traits::Release(handle) gives it back to the platform.
+template <typename Traits>
 class UniqueHandle {
+    using Handle = typename Traits::Handle;
+    static Handle Invalid() { return Traits::Invalid(); }
+
 public:
     UniqueHandle() = default;
     explicit UniqueHandle(Handle handle) : m_handle(handle) {}
@@ -25,7 +29,7 @@ public:
     }
 
     Handle Get() const { return m_handle; }
-    bool IsValid() const { return m_handle != Invalid; }
+    bool IsValid() const { return m_handle != Invalid(); }
     explicit operator bool() const { return IsValid(); }
 
     // The address to receive a new handle; the old one is released first.
@@ -35,48 +39,52 @@ public:
         return &m_handle;
     }
 
-    Handle Release() { return std::exchange(m_handle, Invalid); }
+    Handle Release() { return std::exchange(m_handle, Invalid()); }
 
-    void Reset(Handle handle = Invalid)
+    void Reset(Handle handle = Traits::Invalid())
     {
-        if (m_handle != Invalid)
-            Releaser()(m_handle);
+        if (m_handle != Invalid())
+            Traits::Release(m_handle);
         m_handle = handle;
     }
 
 private:
-    Handle m_handle = Invalid;
+    Handle m_handle = Traits::Invalid();
 };
 
-struct CloseHandleReleaser {
-    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+// Traits for a handle type whose "none" is null.
+template <typename H, void (*ReleaseFunction)(H)>
+struct NullInvalid {
+    using Handle = H;
+    static Handle Invalid() { return nullptr; }
+    static void Release(Handle handle) { ReleaseFunction(handle); }
 };
-struct FindCloseReleaser {
-    void operator()(HANDLE handle) const { ::FindClose(handle); }
+
+// Traits for a handle type whose "none" is INVALID_HANDLE_VALUE.
+template <void (*ReleaseFunction)(HANDLE)>
+struct InvalidValueInvalid {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Release(Handle handle) { ReleaseFunction(handle); }
 };
-struct RegCloseKeyReleaser {
-    void operator()(HKEY key) const { ::RegCloseKey(key); }
-};
-struct FreeSidReleaser {
-    void operator()(PSID sid) const { ::FreeSid(sid); }
-};
-struct LocalFreeReleaser {
-    void operator()(HLOCAL memory) const { ::LocalFree(memory); }
-};
-struct DeleteObjectReleaser {
-    void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
-};
-struct FreeLibraryReleaser {
-    void operator()(HMODULE module) const { ::FreeLibrary(module); }
-};
+
+namespace HandleRelease {
+inline void Close(HANDLE handle) { ::CloseHandle(handle); }
+inline void Find(HANDLE handle) { ::FindClose(handle); }
+inline void RegKey(HKEY key) { ::RegCloseKey(key); }
+inline void Sid(PSID sid) { ::FreeSid(sid); }
+inline void Local(HLOCAL memory) { ::LocalFree(memory); }
+inline void Gdi(HGDIOBJ object) { ::DeleteObject(object); }
+inline void Library(HMODULE module) { ::FreeLibrary(module); }
+} // namespace HandleRelease
 
 // Kernel objects that use null for "none" (events, threads, processes, tokens).
-using ObjectHandle = UniqueHandle<HANDLE, CloseHandleReleaser, nullptr>;
+using ObjectHandle = UniqueHandle<NullInvalid<HANDLE, HandleRelease::Close>>;
 // Files, whose "none" is INVALID_HANDLE_VALUE.
-using FileHandle = UniqueHandle<HANDLE, CloseHandleReleaser, INVALID_HANDLE_VALUE>;
-using FindHandle = UniqueHandle<HANDLE, FindCloseReleaser, INVALID_HANDLE_VALUE>;
-using RegKey = UniqueHandle<HKEY, RegCloseKeyReleaser, nullptr>;
-using SidHandle = UniqueHandle<PSID, FreeSidReleaser, nullptr>;
-using LocalMemory = UniqueHandle<HLOCAL, LocalFreeReleaser, nullptr>;
-using GdiObject = UniqueHandle<HGDIOBJ, DeleteObjectReleaser, nullptr>;
-using LibraryHandle = UniqueHandle<HMODULE, FreeLibraryReleaser, nullptr>;
+using FileHandle = UniqueHandle<InvalidValueInvalid<HandleRelease::Close>>;
+using FindHandle = UniqueHandle<InvalidValueInvalid<HandleRelease::Find>>;
+using RegKey = UniqueHandle<NullInvalid<HKEY, HandleRelease::RegKey>>;
+using SidHandle = UniqueHandle<NullInvalid<PSID, HandleRelease::Sid>>;
+using LocalMemory = UniqueHandle<NullInvalid<HLOCAL, HandleRelease::Local>>;
+using GdiObject = UniqueHandle<NullInvalid<HGDIOBJ, HandleRelease::Gdi>>;
+using LibraryHandle = UniqueHandle<NullInvalid<HMODULE, HandleRelease::Library>>;

@@ -6,7 +6,7 @@ class CWnd {
 public:
     virtual ~CWnd() = default;
 
-    HWND GetSafeHwnd() const { return this != nullptr ? m_hWnd : nullptr; }
+    HWND GetSafeHwnd() const { return m_hWnd; }
 
     HWND m_hWnd = nullptr;
 };
