@@ -1,11 +1,8 @@
 #include "signature/TrustLibrary.h"
 
-namespace {
+#include "framework/SystemLibrary.h"
 
-HMODULE LoadSystemLibrary(const wchar_t* name)
-{
-    return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
+namespace {
 
 template <typename Function>
 bool Resolve(HMODULE module, const char* name, Function& function)
@@ -15,23 +12,15 @@ bool Resolve(HMODULE module, const char* name, Function& function)
 }
 
 struct LoadedTrustLibrary {
-    LibraryHandle wintrust;
-    LibraryHandle crypt32;
     TrustLibrary functions;
     DWORD error = ERROR_SUCCESS;
     bool complete = false;
 
     LoadedTrustLibrary()
     {
-        wintrust.Reset(LoadSystemLibrary(L"wintrust.dll"));
-        crypt32.Reset(LoadSystemLibrary(L"crypt32.dll"));
-        if (!wintrust || !crypt32) {
-            error = GetLastError();
-            return;
-        }
-        const HMODULE trust = wintrust.Get();
-        const HMODULE crypt = crypt32.Get();
-        complete = Resolve(trust, "WinVerifyTrust", functions.WinVerifyTrust) &&
+        const HMODULE trust = LoadSystemLibrary(L"wintrust.dll");
+        const HMODULE crypt = trust != nullptr ? LoadSystemLibrary(L"crypt32.dll") : nullptr;
+        complete = crypt != nullptr && Resolve(trust, "WinVerifyTrust", functions.WinVerifyTrust) &&
                    Resolve(crypt, "CryptQueryObject", functions.CryptQueryObject) &&
                    Resolve(crypt, "CryptMsgGetParam", functions.CryptMsgGetParam) &&
                    Resolve(crypt, "CryptMsgClose", functions.CryptMsgClose) &&
@@ -49,7 +38,7 @@ struct LoadedTrustLibrary {
 
 const TrustLibrary* GetTrustLibrary(DWORD* loadError)
 {
-    // Loaded once and kept for the process's life: the run asks twice, on the main thread.
+    // Resolved once: the run asks twice, on the main thread, and the libraries stay loaded.
     static const LoadedTrustLibrary library;
     if (loadError != nullptr)
         *loadError = library.error;

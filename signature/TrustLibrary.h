@@ -1,8 +1,8 @@
 #pragma once
 // The trust provider (wintrust.dll) and the certificate services (crypt32.dll), loaded at run
-// time from the system folder only. Neither is a known DLL, and a plain import would be
-// resolved at process start from the setup file's own folder first, where a planted copy could
-// wait; loading them here, after the search path is restricted, keeps them out of reach.
+// time from the system folder only (framework/SystemLibrary.h). Neither is a known DLL: a
+// plain import would be resolved at process start from the setup file's own folder first,
+// where a planted copy could wait.
 #include <windows.h>
 
 #include <wincrypt.h>
@@ -29,16 +29,12 @@ const TrustLibrary* GetTrustLibrary(DWORD* loadError = nullptr);
 
 // Owners for what the certificate services hand out. They release through the loaded library,
 // which exists whenever one of them holds something.
-struct CertCloseStoreReleaser {
-    void operator()(HCERTSTORE store) const { GetTrustLibrary()->CertCloseStore(store, 0); }
-};
-struct CryptMsgCloseReleaser {
-    void operator()(HCRYPTMSG message) const { GetTrustLibrary()->CryptMsgClose(message); }
-};
-struct CertFreeContextReleaser {
-    void operator()(PCCERT_CONTEXT context) const { GetTrustLibrary()->CertFreeCertificateContext(context); }
-};
+namespace CryptRelease {
+inline void Store(HCERTSTORE store) { GetTrustLibrary()->CertCloseStore(store, 0); }
+inline void Message(HCRYPTMSG message) { GetTrustLibrary()->CryptMsgClose(message); }
+inline void Certificate(PCCERT_CONTEXT context) { GetTrustLibrary()->CertFreeCertificateContext(context); }
+} // namespace CryptRelease
 
-using CertStore = UniqueHandle<HCERTSTORE, CertCloseStoreReleaser, nullptr>;
-using CryptMessage = UniqueHandle<HCRYPTMSG, CryptMsgCloseReleaser, nullptr>;
-using CertContext = UniqueHandle<PCCERT_CONTEXT, CertFreeContextReleaser, nullptr>;
+using CertStore = UniqueHandle<NullInvalid<HCERTSTORE, CryptRelease::Store>>;
+using CryptMessage = UniqueHandle<NullInvalid<HCRYPTMSG, CryptRelease::Message>>;
+using CertContext = UniqueHandle<NullInvalid<PCCERT_CONTEXT, CryptRelease::Certificate>>;

@@ -152,7 +152,9 @@ void Rebuild(Bytes& image, const PeLayout& layout, const TagSite& site, const By
 
 Bytes BuildBlock(const Bytes& info)
 {
-    Bytes block(std::begin(Embedded::kMarker), std::end(Embedded::kMarker));
+    Bytes block;
+    block.reserve(Embedded::kMarkerSize + info.size() + Embedded::kTailSize);
+    block.insert(block.end(), std::begin(Embedded::kMarker), std::end(Embedded::kMarker));
     block.insert(block.end(), info.begin(), info.end());
     block.insert(block.end(), std::begin(kTailMagic), std::end(kTailMagic));
     block.resize(block.size() + 4);
