@@ -1,17 +1,38 @@
 #pragma once
 // Small PE files for the tagging tests: headers only, a body of filler, and for a signed one a
 // certificate table whose entry holds a DER SEQUENCE standing in for the signature.
-#include "tools/tag/PeImage.h"
+#include "tools/pack/LittleEndian.h"
+#include "tools/pack/PeCheckSum.h"
+#include "tools/tag/Tagging.h"
 
 #include <cstring>
 
 namespace PeTestImage {
 
+inline uint32_t ReadLe32(const Bytes& bytes, size_t offset)
+{
+    return brennix::pack::ReadU32(bytes.data() + offset);
+}
+
+inline void WriteLe32(Bytes& bytes, size_t offset, uint32_t value)
+{
+    brennix::pack::WriteU32(bytes.data() + offset, value);
+}
+
+// The PE checksum of `image`, its CheckSum field counted as zero.
+inline uint32_t Checksum(Bytes image, size_t checksumOffset)
+{
+    WriteLe32(image, checksumOffset, 0);
+    brennix::pack::PeCheckSum sum;
+    sum.Add(image.data(), image.size());
+    return sum.Finish();
+}
+
 constexpr size_t kPeOffset = 0x80;
 constexpr size_t kOptionalOffset = kPeOffset + 24;
 constexpr size_t kChecksumOffset = kOptionalOffset + 64;
 constexpr size_t kSecurityDirectoryOffset = kOptionalOffset + 96 + 4 * 8;
-constexpr size_t kHeadersSize = kOptionalOffset + 224;
+constexpr size_t kHeadersSize = 0x200;  // SizeOfHeaders: one file-alignment unit
 
 inline void Put16(Bytes& bytes, size_t offset, uint16_t value)
 {
@@ -31,10 +52,13 @@ inline Bytes Unsigned(size_t size, bool withChecksum = false)
     std::memcpy(image.data() + kPeOffset, "PE\0\0", 4);
     Put16(image, kPeOffset + 4, 0x14C);          // i386
     Put16(image, kPeOffset + 4 + 16, 224);       // SizeOfOptionalHeader
-    Put16(image, kOptionalOffset, 0x10B);        // PE32
-    WriteLe32(image, kOptionalOffset + 92, 16);  // NumberOfRvaAndSizes
+    Put16(image, kOptionalOffset, 0x10B);             // PE32
+    WriteLe32(image, kOptionalOffset + 32, 0x1000);   // SectionAlignment
+    WriteLe32(image, kOptionalOffset + 36, 0x200);    // FileAlignment
+    WriteLe32(image, kOptionalOffset + 60, kHeadersSize);
+    WriteLe32(image, kOptionalOffset + 92, 16);       // NumberOfRvaAndSizes
     if (withChecksum)
-        WriteLe32(image, kChecksumOffset, ComputePeChecksum(image, kChecksumOffset));
+        WriteLe32(image, kChecksumOffset, Checksum(image, kChecksumOffset));
     return image;
 }
 
@@ -63,7 +87,7 @@ inline Bytes Signed(size_t body, size_t signatureContent, bool withChecksum = tr
     WriteLe32(image, kSecurityDirectoryOffset, static_cast<uint32_t>(table));
     WriteLe32(image, kSecurityDirectoryOffset + 4, static_cast<uint32_t>(entryLength));
     if (withChecksum)
-        WriteLe32(image, kChecksumOffset, ComputePeChecksum(image, kChecksumOffset));
+        WriteLe32(image, kChecksumOffset, Checksum(image, kChecksumOffset));
     return image;
 }
 

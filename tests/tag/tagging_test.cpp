@@ -56,7 +56,7 @@ TEST(TagUnsigned, ReplacesAnEarlierTagAndRemovesIt)
     EXPECT_EQ(image.size(), original.size() + 4 + 6 + 6);
     EXPECT_EQ(StubFinds(image), "second");
     // The checksum follows the contents.
-    EXPECT_EQ(ReadLe32(image, kChecksumOffset), ComputePeChecksum(image, kChecksumOffset));
+    EXPECT_EQ(ReadLe32(image, kChecksumOffset), Checksum(image, kChecksumOffset));
 
     bool removed = false;
     ASSERT_TRUE(RemoveTag(image, removed, error)) << error;
@@ -93,7 +93,7 @@ void ExpectSignedLayout(const Bytes& image, size_t table, const Bytes& signature
     EXPECT_EQ(ReadLe32(image, kSecurityDirectoryOffset), table);
     EXPECT_EQ(ReadLe32(image, kSecurityDirectoryOffset + 4), entryLength);
     EXPECT_EQ(Bytes(image.begin() + table + 8, image.begin() + table + 8 + signature.size()), signature);
-    EXPECT_EQ(ReadLe32(image, kChecksumOffset), ComputePeChecksum(image, kChecksumOffset));
+    EXPECT_EQ(ReadLe32(image, kChecksumOffset), Checksum(image, kChecksumOffset));
 }
 
 class TagSigned : public ::testing::TestWithParam<size_t> {};
@@ -229,11 +229,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"NoPeSignature", WithByte(Unsigned(9000), kPeOffset, 'X'), Text("a"), "not a PE file"},
         RefusalCase{"PeOffsetOutside", WithByte(Unsigned(9000), 0x3F, 0x7F), Text("a"), "not a PE file"},
         RefusalCase{"UnknownOptionalHeader", WithByte(Unsigned(9000), kOptionalOffset, 0x07), Text("a"),
-                    "not a PE file"},
+                    "unknown magic"},
         RefusalCase{"TinyFile", Text("MZ"), Text("a"), "not a PE file"},
         RefusalCase{"TooSmallForTheStub", Unsigned(kHeadersSize), Text("a"), "larger than 4116"},
         RefusalCase{"TableNotAtEnd", SignedWithTrailingBytes(), Text("a"), "does not end at the end"},
-        RefusalCase{"TableBeyondEnd", SignedWithTableBeyondEnd(), Text("a"), "outside the file"},
+        RefusalCase{"TableBeyondEnd", SignedWithTableBeyondEnd(), Text("a"), "passes the end of the file"},
         RefusalCase{"EntryLengthZero", SignedWithEntryLength(0), Text("a"), "malformed"},
         RefusalCase{"EntryLengthTooLong", SignedWithEntryLength(1 << 20), Text("a"), "malformed"},
         RefusalCase{"NoDerSequence", SignedWithoutDer(), Text("a"), "does not hold a signature"},
