@@ -1,13 +1,82 @@
 #include "tools/tag/Tagging.h"
 
 #include "payload/EmbeddedInformationScan.h"
+#include "tools/pack/ByteSource.h"
+#include "tools/pack/LittleEndian.h"
+#include "tools/pack/PeCheckSum.h"
+#include "tools/pack/PeImage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace {
 
 namespace Embedded = EmbeddedInformation;
+namespace pack = brennix::pack;
+
+// The places of the file that tagging touches.
+struct PeLayout {
+    size_t checksumOffset = 0;
+    size_t securityDirectoryOffset = 0;   // the directory entry: table offset, then size
+    uint32_t certificateTableOffset = 0;  // 0 when unsigned
+    uint32_t certificateTableSize = 0;    // 0 when unsigned
+    bool IsSigned() const { return certificateTableSize != 0; }
+};
+
+// The packer's PE reader over the bytes in memory, without copying them.
+class ImageView : public pack::ByteSource {
+public:
+    explicit ImageView(const Bytes& bytes) : m_bytes(bytes) {}
+    uint64_t Size() const override { return m_bytes.size(); }
+    bool ReadAt(uint64_t offset, void* destination, size_t count) const override
+    {
+        if (offset > m_bytes.size() || count > m_bytes.size() - offset)
+            return false;
+        if (count != 0)
+            std::memcpy(destination, m_bytes.data() + offset, count);
+        return true;
+    }
+
+private:
+    const Bytes& m_bytes;
+};
+
+bool ReadPeLayout(const Bytes& image, PeLayout& layout, std::string& error)
+{
+    pack::PeImage pe;
+    const pack::PackResult read = pack::ReadPeImage(ImageView(image), pe);
+    if (!read) {
+        error = read.message();
+        return false;
+    }
+    layout.checksumOffset = pe.CheckSumOffset();
+    layout.securityDirectoryOffset = pe.DirectoryOffset(pack::kSecurityDirectory);
+    layout.certificateTableOffset = pe.directories[pack::kSecurityDirectory].rva;
+    layout.certificateTableSize = pe.directories[pack::kSecurityDirectory].size;
+    return true;
+}
+
+uint32_t ReadLe32(const Bytes& bytes, size_t offset)
+{
+    return pack::ReadU32(bytes.data() + offset);
+}
+
+void WriteLe32(Bytes& bytes, size_t offset, uint32_t value)
+{
+    pack::WriteU32(bytes.data() + offset, value);
+}
+
+// The checksum of `image` with its own field counted as zero.
+uint32_t ComputeChecksum(const Bytes& image, size_t checksumOffset)
+{
+    static constexpr uint8_t kZeroField[4] = {};
+    pack::PeCheckSum sum;
+    sum.Add(image.data(), checksumOffset);
+    sum.Add(kZeroField, sizeof(kZeroField));
+    sum.Add(image.data() + checksumOffset + 4, image.size() - checksumOffset - 4);
+    return sum.Finish();
+}
 
 constexpr uint8_t kTailMagic[2] = {'B', 'T'};
 constexpr size_t kCertificateHeaderSize = 8;  // dwLength, wRevision, wCertificateType
@@ -19,11 +88,6 @@ struct TagSite {
     bool inCertificateTable = false;
     size_t entryOffset = 0;  // the last certificate entry (signed files)
 };
-
-size_t AlignUp(size_t value, size_t alignment)
-{
-    return (value + alignment - 1) / alignment * alignment;
-}
 
 // The length of the DER element at `offset`, header included; 0 when it is not a definite-length
 // SEQUENCE that fits in `available` bytes.
@@ -66,7 +130,7 @@ bool FindSignedSite(const Bytes& image, const PeLayout& layout, TagSite& site, s
             return false;
         }
         lastEntry = entry;
-        entry += AlignUp(length, kCertificateAlignment);
+        entry += static_cast<size_t>(pack::AlignUp(length, kCertificateAlignment));
     }
     const size_t entryLength = ReadLe32(image, lastEntry);
     const size_t signatureSize = DerElementSize(image, lastEntry + kCertificateHeaderSize,
@@ -138,7 +202,8 @@ void Rebuild(Bytes& image, const PeLayout& layout, const TagSite& site, const By
     image.resize(site.contentEnd);
     if (site.inCertificateTable) {
         const size_t entryLength = site.contentEnd - site.entryOffset + block.size();
-        image.resize(site.contentEnd + (AlignUp(entryLength, kCertificateAlignment) - entryLength), 0);
+        const size_t padding = static_cast<size_t>(pack::AlignUp(entryLength, kCertificateAlignment)) - entryLength;
+        image.resize(site.contentEnd + padding, 0);
     }
     image.insert(image.end(), block.begin(), block.end());
     if (site.inCertificateTable) {
@@ -147,7 +212,7 @@ void Rebuild(Bytes& image, const PeLayout& layout, const TagSite& site, const By
                   static_cast<uint32_t>(image.size() - layout.certificateTableOffset));
     }
     if (hadChecksum)
-        WriteLe32(image, layout.checksumOffset, ComputePeChecksum(image, layout.checksumOffset));
+        WriteLe32(image, layout.checksumOffset, ComputeChecksum(image, layout.checksumOffset));
 }
 
 Bytes BuildBlock(const Bytes& info)

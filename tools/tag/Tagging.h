@@ -7,9 +7,11 @@
 // tag in an unsigned file. In a signed file the tag goes inside the certificate table, after
 // the signature, where the signature's hash does not reach; the padding keeps the certificate
 // entry a multiple of 8 bytes long.
-#include "tools/tag/PeImage.h"
-
+#include <cstdint>
 #include <string>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
 
 // Replaces any earlier tag of `image` by one carrying `info`. Returns false with a message in
 // `error`, `image` untouched, when `image` is not a PE file, a signed file's certificate table
