@@ -1,15 +1,10 @@
 #pragma once
-// Forced into every GoogleTest compile of the Windows build. GoogleTest's thread-start signal
-// (testing::internal::Notification) is written with std::mutex, which the win32 thread model
-// of our cross compiler lacks; this one is a Win32 manual-reset event. Everything else in
-// GoogleTest's Windows threading is plain Win32 already.
+// GoogleTest's thread notification needs std::mutex, which the win32-threads mingw toolchain
+// does not have; this Win32 event stands in for it (force-included in the Windows test build).
 #include <windows.h>
-
-#define GTEST_HAS_NOTIFICATION_ 1
 
 namespace testing {
 namespace internal {
-
 class Notification {
 public:
     Notification() : m_event(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -23,6 +18,5 @@ public:
 private:
     HANDLE m_event;
 };
-
 } // namespace internal
 } // namespace testing
