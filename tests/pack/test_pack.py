@@ -72,6 +72,37 @@ def security_directory(path) -> tuple:
     return struct.unpack_from("<II", data, pe + 24 + 96 + 8 * 4)
 
 
+def pe_layout_problems(path) -> list:
+    """An independent reading of what the loader and signing tools rely on: sections one after
+    the other in memory, aligned raw data inside the file, SizeOfImage, and the check sum."""
+    data = Path(path).read_bytes()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    count, = struct.unpack_from("<H", data, pe + 6)
+    optional_size, = struct.unpack_from("<H", data, pe + 20)
+    optional = pe + 24
+    section_alignment, file_alignment = struct.unpack_from("<II", data, optional + 32)
+    size_of_image, size_of_headers, check_sum = struct.unpack_from("<III", data, optional + 56)
+    problems = []
+    next_rva = -(-size_of_headers // section_alignment) * section_alignment
+    for i in range(count):
+        name, virtual_size, rva, raw_size, raw_pointer = struct.unpack_from("<8sIIII", data, optional + optional_size + 40 * i)
+        if rva != next_rva:
+            problems.append(f"{name}: not right after the previous section")
+        next_rva = rva + -(-max(virtual_size, raw_size) // section_alignment) * section_alignment
+        if raw_size and (raw_pointer % file_alignment or raw_pointer + raw_size > len(data)):
+            problems.append(f"{name}: raw data misplaced")
+    if size_of_image != next_rva:
+        problems.append("SizeOfImage")
+    padded = data + b"\0" * (len(data) % 2)
+    words = struct.unpack(f"<{len(padded) // 2}H", padded)
+    total = sum(words) - sum(struct.unpack_from("<HH", data, optional + 64))
+    while total >> 16:
+        total = (total & 0xFFFF) + (total >> 16)
+    if check_sum != total + len(data):
+        problems.append("check sum")
+    return problems
+
+
 class PackTestCase(harness.WineTestCase):
     def setUp(self):
         super().setUp()
@@ -123,6 +154,7 @@ class PackedFilesUnderTheLoader(PackTestCase):
                       "--resource", f"TOOLKIT/readme={readme}", "--resource", f"2/130={bitmap}")
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertIn(b"launches Setup.exe (id 102)", result.stdout)
+        self.assertEqual(pe_layout_problems(out), [])
 
         original = run_probe(self.wine, self.scratch, win_program("pack_probe"))
         packed = run_probe(self.wine, self.scratch, None, [0, 1, 2, 3, 103, 145, 200], program=out)
@@ -141,6 +173,8 @@ class PackedFilesUnderTheLoader(PackTestCase):
         result = pack("--stub", stub_exe(), "--out", out, "--payload", folder, "--set", "1=Packed Installer",
                       "--set", "103=250")
         self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(pe_layout_problems(stub_exe()), [])
+        self.assertEqual(pe_layout_problems(out), [])
         original = run_probe(self.wine, self.scratch, stub_exe(), [0, 1, 103])
         packed = run_probe(self.wine, self.scratch, out, [0, 1, 103])
         language = original.resources[0][2]
