@@ -302,6 +302,21 @@ class CommandLine(PackTestCase):
                 self.assertEqual([p.name for p in self.work.iterdir() if p.name.startswith("out.exe")], [])
 
 
+class WindowsBuildOfThePacker(PackTestCase):
+    def test_brennix_pack_exe_writes_the_same_bytes_as_the_native_tool(self):
+        folder, files = self.make_payload()
+        args = ["--set", "1=Pr\u00fcfung \u2713", "--unset", "2"]
+        native = self.work / "native.exe"
+        self.assertEqual(pack("--stub", win_program("pack_probe"), "--out", native, "--payload", folder,
+                              *args).returncode, 0)
+        windows = self.scratch / "windows.exe"
+        tool = harness.WIN_BUILD_DIR / "tools" / "pack" / "brennix-pack.exe"
+        result = self.wine.run(tool, ["--stub", self.win(win_program("pack_probe")), "--out", self.win(windows),
+                                      "--payload", self.win(folder), *args], timeout=PROBE_TIMEOUT)
+        self.assertEqual(result.returncode, 0, result.stderr[-500:])
+        self.assertEqual(windows.read_bytes(), native.read_bytes())
+
+
 class LargePayload(PackTestCase):
     SIZE = 1 << 30
 
