@@ -99,14 +99,17 @@ TEST(PayloadFolder, FilesBecomeBackslashNamesSortedWithSizes) {
   WriteText(scratch / "p" / "b" / "c" / "deep.txt", "");
   WriteText(scratch / "p" / "a.dll", "ab");
   std::filesystem::create_directories(scratch / "p" / "empty");
+  WriteText(scratch / "elsewhere" / "linked.txt", "via a link");
+  std::filesystem::create_directory_symlink(scratch / "elsewhere", scratch / "p" / "link");
   std::vector<PayloadFile> files;
   ASSERT_TRUE(ScanPayloadFolder(scratch / "p", files).ok());
-  ASSERT_EQ(files.size(), 3u);
+  ASSERT_EQ(files.size(), 4u);
   EXPECT_EQ(files[0].manifestName, "Setup.exe");
   EXPECT_EQ(files[0].size, 5u);
   EXPECT_EQ(files[1].manifestName, "a.dll");
   EXPECT_EQ(files[2].manifestName, "b\\c\\deep.txt");
   EXPECT_EQ(files[2].size, 0u);
+  EXPECT_EQ(files[3].manifestName, "link\\linked.txt");
   size_t program = 99;
   ASSERT_TRUE(ChooseProgram(files, "", program).ok());
   EXPECT_EQ(program, 0u);
