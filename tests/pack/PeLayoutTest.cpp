@@ -152,11 +152,26 @@ SyntheticPeSpec RelocationsIntoLaterSection() {
   return spec;
 }
 
+SyntheticPeSpec DebugDataAfterResources() {
+  SyntheticPeSpec spec = TypicalStubSpec(StubResources());
+  spec.debugDataSection = 5;
+  return spec;
+}
+
+TEST_F(PackedStub, DebugDataBeforeTheResourcesAllowsRebuildingInPlace) {
+  SyntheticPeSpec spec = TypicalStubSpec(StubResources());
+  spec.debugDataSection = 0;
+  ASSERT_TRUE(PackSpec(spec).result.ok());
+  EXPECT_EQ(ReadImage(ReadBytes(Out())).sections.size(), spec.sections.size());
+  EXPECT_EQ(PeLayoutProblems(ReadBytes(Out())), std::vector<std::string>());
+}
+
 TEST_F(PackedStub, AppendsANewResourceSectionWhenTheOldOneCannotMove) {
   const AppendCase cases[] = {
       {"a non-discardable section after the resources", NonDiscardableAfterResources},
       {"no resource section", NoResourceSection},
       {"relocations pointing into a section after the resources", RelocationsIntoLaterSection},
+      {"debug data in a section after the resources", DebugDataAfterResources},
   };
   for (const AppendCase& c : cases) {
     SCOPED_TRACE(c.what);

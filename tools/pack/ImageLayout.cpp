@@ -65,6 +65,9 @@ bool CanRebuildResourceSection(const PeImage& image, size_t& sectionIndex) {
     for (uint32_t page : image.relocatedPages) {
       if (later.ContainsRva(page)) return false;
     }
+    for (uint32_t rva : image.debugDataRvas) {
+      if (later.ContainsRva(rva)) return false;
+    }
     for (size_t d = 0; d < image.directories.size(); ++d) {
       const DataDirectory& directory = image.directories[d];
       if (d == kSecurityDirectory || d == kBaseRelocationDirectory || directory.size == 0) continue;
@@ -77,6 +80,9 @@ bool CanRebuildResourceSection(const PeImage& image, size_t& sectionIndex) {
         section.ContainsRva(image.directories[d].rva)) {
       return false;
     }
+  }
+  for (uint32_t offset : image.debugDataOffsets) {
+    if (offset >= section.pointerToRawData) return false;
   }
   // Raw data placed after the resource section must belong to sections that move with it.
   for (const PeSection& other : image.sections) {
@@ -124,6 +130,9 @@ PackResult PlanImageLayout(const PeImage& image, uint64_t resourceSize, ImageLay
     resources.virtualSize = static_cast<uint32_t>(resourceSize);
     resources.sizeOfRawData = static_cast<uint32_t>(rawSize);
   } else {
+    for (uint32_t offset : image.debugDataOffsets) {
+      if (offset >= tailStart) return PackResult::Fail("the stub's debug data lies after its sections and cannot move");
+    }
     const uint64_t tableEnd =
         image.sectionTableOffset + uint64_t{kSectionHeaderSize} * (image.sections.size() + 1);
     uint64_t firstRaw = image.sizeOfHeaders;
