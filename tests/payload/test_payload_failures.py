@@ -6,13 +6,21 @@ import stat
 import unittest
 from pathlib import Path
 
-from harness import WineTestCase, read_payload_report, run_stub, stub_exe, win_program
-from payload_setup import (ZERO_GUID_NAME, assert_lines_in_order, fresh_folder, log_lines, make_sample_payload,
-                           pack, work_folder_from_log)
+from harness import Wine, WineTestCase, run_stub, stub_exe, win_program
+from payload_setup import (ZERO_GUID_NAME, assert_lines_in_order, fresh_folder, log_lines, make_sample_payload, pack,
+                           signed_copy, start_signing, stop_signing, work_folder_from_log)
 
 E_FAIL = 0x80004005
 E_INVALIDARG = 0x80070057
 CORRUPT_FILE = 0x80040167
+
+
+def setUpModule():
+    start_signing([Wine("win32")])
+
+
+def tearDownModule():
+    stop_signing()
 
 
 class PayloadFailures(WineTestCase):
@@ -37,7 +45,7 @@ class PayloadFailures(WineTestCase):
         return sorted(str(p.relative_to(folder)) for p in folder.rglob("*") if p.is_file())
 
     def test_a_setup_file_without_payload_resources_fails_to_enumerate(self):
-        run, lines = self.run_setup(stub_exe())
+        run, lines = self.run_setup(signed_copy(stub_exe(), self.scratch / "bare-stub.exe"))
         self.assertEqual(run.exit_code, E_FAIL)
         assert_lines_in_order(self, lines, ["Enumerate Resources has failed", "Remove folder 'Yes'"])
         self.assertFalse(any(line.startswith("Enumerate Resources OK") for line in lines))

@@ -2,8 +2,8 @@
 and that redirection is off only across process creation (before the installer runs)."""
 import unittest
 
-from harness import WineTestCase, run_stub, win_program
-from payload_setup import assert_lines_in_order, fresh_folder, log_lines, pack
+from harness import Wine, WineTestCase, run_stub, win_program
+from payload_setup import assert_lines_in_order, fresh_folder, log_lines, pack, start_signing, stop_signing
 
 E_ABORT = 0x80004004
 
@@ -13,13 +13,20 @@ ANNOUNCEMENT = {"x86": "Swapping to x86", "X86": "Swapping to x86", "x64": "Swap
                 "": "Staying on Any"}
 
 
+def setUpModule():
+    start_signing([Wine("win32"), Wine("win64")])
+
+
+def tearDownModule():
+    stop_signing()
+
+
 class ProcessorModeCase(WineTestCase):
     arch = "win32"
     outcomes = {}
 
     @classmethod
     def setUpClass(cls):
-        from harness import Wine
         cls.shared = Wine(cls.arch).scratch(f"{cls.__name__}.shared")
 
     def run_with_setting(self, setting):
