@@ -1,6 +1,7 @@
 """The demo: packs a sample payload (the demo installer program and some data files) into a
-setup file with brennix-pack, runs it silently under Wine with a log, prints the log and the
-exit code, and saves a screenshot of the demo installer's window in the build folder."""
+setup file with brennix-pack, signs it with a test CA made for the run (a silent run refuses an
+unsigned file) and trusted in the demo's Wine prefix, runs it silently with a log, prints the log
+and the exit code, and saves a screenshot of the demo installer's window in the build folder."""
 import os
 import shutil
 import subprocess
@@ -8,6 +9,7 @@ import threading
 import time
 
 from harness import NATIVE_BUILD_DIR, Wine, native_tool, read_log, run_stub, stub_exe, win_program
+from signing import TestCertificates, trusted_root
 
 WINDOW_TITLE = "Brennix demo installer"
 SCREENSHOT = NATIVE_BUILD_DIR.parent / "demo-screenshot.png"
@@ -40,12 +42,18 @@ wine = Wine("win32")
 folder = wine.scratch("demo")
 payload = folder / "payload"
 make_payload(payload)
-setup = folder / "BrennixDemoSetup.exe"
-packed = subprocess.run([str(native_tool("brennix-pack")), "--stub", str(stub_exe()), "--out", str(setup),
+unsigned = folder / "BrennixDemoSetup.unsigned.exe"
+packed = subprocess.run([str(native_tool("brennix-pack")), "--stub", str(stub_exe()), "--out", str(unsigned),
                          "--payload", str(payload)], capture_output=True, text=True)
 print(packed.stdout.strip() or packed.stderr.strip())
 if packed.returncode != 0:
     raise SystemExit(packed.returncode)
+certificates = TestCertificates("Brennix Demo CA")
+setup = folder / "BrennixDemoSetup.exe"
+publisher = certificates.issue("demo", "Brennix Demo Publisher")
+publisher.sign(unsigned, setup, program_name="Brennix Demo")
+# Wine reads only the Unicode form of the program name correctly (see tests/e2e/signing.py).
+publisher.set_unicode_program_name(setup, "Brennix Demo")
 
 if SCREENSHOT.exists():
     SCREENSHOT.unlink()
@@ -53,8 +61,10 @@ shots = []
 photographer = threading.Thread(target=take_screenshot, args=(wine.env, shots))
 photographer.start()
 log = folder / "demo.log"
-run = run_stub(setup, args=["log", wine.win_path(log), "/IAgreeToTheEULA"], wine=wine, timeout=60)
+with trusted_root(wine, certificates):
+    run = run_stub(setup, args=["log", wine.win_path(log), "/IAgreeToTheEULA"], wine=wine, timeout=60)
 photographer.join()
+certificates.close()
 
 print(f"Command line: {run.command_line}")
 print("---- log ----")

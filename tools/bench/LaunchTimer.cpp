@@ -4,7 +4,10 @@
 //       process to the start of the test payload it leads to, which writes its counter value
 //       into REPORT (the variable BRENNIX_PAYLOAD_REPORT is set for it here)
 //   launch_timer.exe copy SOURCE TARGET           milliseconds of one CopyFileW
+//   launch_timer.exe verify FILE                  milliseconds of the stub's own signature check
 // Prints the number, or an error and exit status 1.
+#include "signature/VerifyFileSignature.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -82,6 +85,19 @@ int TimeCopy(const wchar_t* source, const wchar_t* target)
     return 0;
 }
 
+int TimeVerify(const wchar_t* file)
+{
+    const LONGLONG before = Now();
+    const TrustVerdict verdict = AskTrustProvider(file);
+    const LONGLONG after = Now();
+    if (verdict.status != 0) {
+        fprintf(stderr, "launch_timer: the signature does not verify (0x%08lx)\n", static_cast<unsigned long>(verdict.status));
+        return 1;
+    }
+    printf("%.1f\n", Milliseconds(before, after));
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -90,6 +106,8 @@ int wmain(int argc, wchar_t** argv)
         return TimeLaunch(argv[2], argv[3]);
     if (argc == 4 && wcscmp(argv[1], L"copy") == 0)
         return TimeCopy(argv[2], argv[3]);
-    fprintf(stderr, "usage: launch_timer.exe launch REPORT COMMAND-LINE | copy SOURCE TARGET\n");
+    if (argc == 3 && wcscmp(argv[1], L"verify") == 0)
+        return TimeVerify(argv[2]);
+    fprintf(stderr, "usage: launch_timer.exe launch REPORT COMMAND-LINE | copy SOURCE TARGET | verify FILE\n");
     return 2;
 }
