@@ -21,10 +21,11 @@ MORE_INFO = "https://example.test/more-info"
 class SignedSetups(WineTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.wine_for_class = Wine("win32")
-        shared = cls.wine_for_class.scratch("SignedSetups.shared")
+        shared = Wine("win32").scratch("SignedSetups.shared")
         cls.certificates = TestCertificates("Brennix Test CA")
+        cls.addClassCleanup(cls.certificates.close)
         cls.other_ca = TestCertificates("Brennix Untrusted CA")
+        cls.addClassCleanup(cls.other_ca.close)
         publisher = cls.certificates.issue("publisher", "Brennix Test Publisher")
         expired = cls.certificates.issue("expired", "Brennix Expired Publisher", "20200101000000Z", "20200201000000Z")
         stranger = cls.other_ca.issue("stranger", "Brennix Stranger")
@@ -44,15 +45,7 @@ class SignedSetups(WineTestCase):
         expired.sign(cls.unsigned, cls.expired, program_name="x")
         cls.untrusted = shared / "untrusted.exe"
         stranger.sign(cls.unsigned, cls.untrusted, program_name="x")
-
-        cls.root = trusted_root(cls.wine_for_class, cls.certificates)
-        cls.root.__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.root.__exit__(None, None, None)
-        cls.certificates.close()
-        cls.other_ca.close()
+        cls.enterClassContext(trusted_root(Wine("win32"), cls.certificates))
 
     def run_setup(self, setup: Path, *switches, silent=True):
         """Runs the setup with a log; returns (run, log text, payload report or None)."""

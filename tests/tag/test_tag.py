@@ -34,15 +34,12 @@ class TagTool(unittest.TestCase):
     def setUpClass(cls):
         cls.shared = Wine("win32").scratch("TagTool.shared")
         cls.certificates = TestCertificates()
+        cls.addClassCleanup(cls.certificates.close)
         cls.unsigned = pack_setup(cls.shared / "unsigned.exe", cls.shared / "payload")
         cls.signed = cls.shared / "signed.exe"
         cls.certificates.issue("publisher", "Brennix Test Publisher").sign(cls.unsigned, cls.signed)
         cls.info = cls.shared / "info.xml"
         cls.info.write_bytes(INFO)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.certificates.close()
 
     def out(self, name) -> Path:
         return self.shared / f"{self._testMethodName}.{name}"
@@ -130,9 +127,9 @@ class TaggedSetupRun(WineTestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.wine_for_class = Wine("win32")
-        shared = cls.wine_for_class.scratch("TaggedSetupRun.shared")
+        shared = Wine("win32").scratch("TaggedSetupRun.shared")
         cls.certificates = TestCertificates()
+        cls.addClassCleanup(cls.certificates.close)
         unsigned = pack_setup(shared / "unsigned.exe", shared / "payload")
         signed = shared / "signed.exe"
         cls.certificates.issue("publisher", "Brennix Test Publisher").sign(unsigned, signed, program_name="x")
@@ -144,13 +141,7 @@ class TaggedSetupRun(WineTestCase):
             result = tag("--in", source, "--out", target, "--info", info)
             if result.returncode != 0:
                 raise AssertionError(result.stderr.decode(errors="replace"))
-        cls.root = trusted_root(cls.wine_for_class, cls.certificates)
-        cls.root.__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.root.__exit__(None, None, None)
-        cls.certificates.close()
+        cls.enterClassContext(trusted_root(Wine("win32"), cls.certificates))
 
     def run_kept(self, setup: Path, *switches):
         """A silent run that keeps its zero-GUID working folder; returns (run, log text, folder)."""
