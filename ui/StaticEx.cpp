@@ -1,5 +1,7 @@
 #include "ui/StaticEx.h"
 
+#include "ui/ControlFont.h"
+
 #include <cwchar>
 
 CStaticEx::CStaticEx()
@@ -18,6 +20,7 @@ bool CStaticEx::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         return handled;
     HDC dc = reinterpret_cast<HDC>(wParam);
     SelectObject(dc, m_font.Get());
+    UseAsControlFont(*this, m_font.Get());
     SetBkMode(dc, TRANSPARENT);
     *result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     return true;

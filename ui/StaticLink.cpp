@@ -1,6 +1,7 @@
 #include "ui/StaticLink.h"
 
 #include "framework/StringTable.h"
+#include "ui/ControlFont.h"
 
 #include <shellapi.h>
 
@@ -49,6 +50,7 @@ LRESULT CStaticLink::OnReflectedCtlColor(WPARAM wParam, LPARAM)
     }
     HDC dc = reinterpret_cast<HDC>(wParam);
     SelectObject(dc, m_font.Get());
+    UseAsControlFont(*this, m_font.Get());
     SetTextColor(dc, m_color);
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));

@@ -49,6 +49,7 @@ make_prefix() {
       done
       wineserver -w </dev/null >/dev/null 2>&1
     fi
+    # The persistent server must not hold the caller's output open, or ctest waits for it.
     wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   )
