@@ -131,7 +131,7 @@ class TaggedSetupRun(WineTestCase):
         cls.certificates = TestCertificates()
         cls.addClassCleanup(cls.certificates.close)
         unsigned = pack_setup(shared / "unsigned.exe", shared / "payload")
-        signed = shared / "signed.exe"
+        cls.signed = signed = shared / "signed.exe"
         cls.certificates.issue("publisher", "Brennix Test Publisher").sign(unsigned, signed, program_name="x")
         info = shared / "info.bin"
         info.write_bytes(INFO)
@@ -146,7 +146,7 @@ class TaggedSetupRun(WineTestCase):
     def run_kept(self, setup: Path, *switches):
         """A silent run that keeps its zero-GUID working folder; returns (run, log text, folder)."""
         base = self.scratch / "tmp"
-        base.mkdir()
+        base.mkdir(exist_ok=True)
         log = self.scratch / "setup.log"
         run = run_stub(setup, args=["log", self.win(log), "temp", self.win(base), "/IAgreeToTheEULA",
                                     "/keep", "/zeroguid", *switches], wine=self.wine)
@@ -175,6 +175,32 @@ class TaggedSetupRun(WineTestCase):
         run, text, folder = self.run_kept(self.tagged_unsigned, "/dontrun")
         self.assertIn("Not running so extract anyway\n", text)
         self.assert_info_written(text, folder)
+        self.assertEqual(run.exit_code, 0)
+
+    def test_untagged_setup_writes_no_info_xml(self):
+        run, text, folder = self.run_kept(self.signed, "/dontrun")
+        self.assertIn("Scanning for Signature\r\n", text)
+        self.assertNotIn("embedded information", text)
+        self.assertFalse((folder / "info.xml").exists())
+        self.assertEqual(run.exit_code, 0)
+
+    def test_an_earlier_info_xml_is_replaced(self):
+        folder = self.scratch / "tmp" / ZERO_GUID
+        folder.mkdir(parents=True)
+        (folder / "info.xml").write_bytes(b"an earlier run's information, longer than the new one" * 100)
+        run, text, folder = self.run_kept(self.tagged_signed, "/dontrun")
+        self.assert_info_written(text, folder)
+
+    def test_an_info_xml_that_cannot_be_made_is_only_logged(self):
+        blocked = self.scratch / "tmp" / ZERO_GUID / "info.xml"
+        blocked.mkdir(parents=True)  # a folder where the file should go
+        run, text, folder = self.run_kept(self.tagged_signed, "/dontrun")
+        match = re.search(r"^Failed to create temp file (.*) (\d+)\r$", text, re.M)
+        self.assertIsNotNone(match, text)
+        self.assertEqual(self.wine.unix_path(match.group(1)), blocked)
+        self.assertNotEqual(int(match.group(2)), 0)
+        self.assertNotIn("Written out embedded information", text)
+        self.assertIn("Run Embedded Resources", text)
         self.assertEqual(run.exit_code, 0)
 
 
