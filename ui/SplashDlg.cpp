@@ -1,6 +1,13 @@
 #include "ui/SplashDlg.h"
 
-bool SplashDlg::Create()
+#include "res/resource.h"
+#include "ui/ApplicationIcon.h"
+
+SplashDlg::SplashDlg() : CDialog(IDD_SPLASH), m_hIcon(LoadApplicationIcon()) {}
+
+BOOL SplashDlg::OnInitDialog()
 {
-    return false;  // stands in until the splash lands: the run goes on without one
+    CDialog::OnInitDialog();
+    SetWindowIcons(m_hWnd, m_hIcon);
+    return TRUE;
 }

@@ -1,9 +1,16 @@
 #pragma once
-// The splash picture shown while the worker unpacks and starts the installer.
-#include "framework/Wnd.h"
+// The splash picture (template 131) shown while the worker unpacks and starts the installer.
+// Modeless, created hidden with no parent; the main thread's wait shows, hides and ends it.
+#include "framework/Dialog.h"
 
-class SplashDlg : public CWnd {
+class SplashDlg : public CDialog {
 public:
-    // Creates the window, hidden, with no parent. False when it cannot be created.
-    bool Create();
+    SplashDlg();
+
+protected:
+    // Sets the application icon as the window's big and small icon.
+    BOOL OnInitDialog() override;
+
+private:
+    HICON m_hIcon;
 };
