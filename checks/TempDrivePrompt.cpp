@@ -15,7 +15,7 @@ ResultCode PromptForTempDrive(std::wstring& path)
     CTempFolderDialog dialog(LoadResString(IDS_APPLICATION_NAME));
     dialog.m_strFolder = path;
     ++theApp.m_nPromptCount;
-    const INT_PTR answer = dialog.DoModal();
+    const int answer = dialog.DoModal();
     --theApp.m_nPromptCount;
     if (answer != IDOK)
         return Result::Fail;

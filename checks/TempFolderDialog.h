@@ -1,28 +1,27 @@
 #pragma once
 // The drive prompt (dialog 146): one edit field where the user types another place for the
 // temporary folder.
-#include <windows.h>
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
 
 #include <string>
 
-class CTempFolderDialog {
+class CTempFolderDialog : public CDialog {
 public:
-    // The dialog with `title` as its caption and an empty folder text.
+    // The dialog with `title` as its caption and an empty folder text. Run with DoModal: it
+    // has no owner (it is shown from the worker thread) and opens in front of every other
+    // window; IDOK leaves the edit's text in m_strFolder.
     explicit CTempFolderDialog(std::wstring title);
-
-    // Runs the dialog modally on the calling thread, with no owner and in front of every
-    // other window. IDOK (the edit's text is then in m_strFolder), IDCANCEL (Cancel, Escape
-    // or the close box), or -1 when the window cannot be created.
-    INT_PTR DoModal();
 
     std::wstring m_strTitle;
     // Shown in the edit when the dialog opens, read back from it on OK.
     std::wstring m_strFolder;
-    HWND m_edit = nullptr;
+    CEdit m_edit;
 
-private:
-    // Fills the caption and the edit, and opens with the whole text selected. Returns FALSE:
-    // the focus is set here.
-    BOOL OnInitDialog(HWND dialog);
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+protected:
+    // The edit's text to and from m_strFolder; binds the edit to m_edit.
+    void DoDataExchange(CDataExchange& dx) override;
+    // Sets the caption, brings the dialog to the front and opens the edit with its whole text
+    // selected. Returns FALSE: the focus is set here.
+    BOOL OnInitDialog() override;
 };
