@@ -4,7 +4,7 @@
 //       the message dialog as the application's main window; PATH gets "result N", and
 //       "quit-posted 0|1" and "main-window-cleared 0|1" after its window is gone
 //   ui_probe report --code=HEX [--exit-code=HEX] [--net=MAJOR.MINOR.BUILD] [--net-sp=N]
-//                   [--net-name=T] [--disk-mb=N] [--drive=T] [--silent] [--log=PATH]
+//                   [--net-name=T] [--disk-mb=N] [--drive=T] [--tail=T] [--silent] [--log=PATH]
 //       the end-of-run report for those facts
 //   ui_probe splash [--silent] --tag=NAME
 //       the splash and the main thread's wait, with a stand-in worker that moves on when the
@@ -13,7 +13,8 @@
 //   ui_probe controls TITLE       one line per child of the visible top-level window TITLE:
 //       "control\t<id>\t<class>\t<visible>\t<left>\t<top>\t<right>\t<bottom>\t<text>", after
 //       "window\t<left>\t<top>\t<right>\t<bottom>\t<client left>\t<client top>\t<client right>\t<client bottom>\t<enabled>"
-//   ui_probe windows              "top\t<visible>\t<title>" for every top-level window with a title
+//   ui_probe windows              "top\t<visible>\t<class>\t<left>\t<top>\t<right>\t<bottom>\t<title>"
+//       for every top-level window with a title or of the dialog class
 //   ui_probe post TITLE MESSAGE WPARAM   posts a message to the top-level window TITLE
 #include "app/BrennixInstallerApp.h"
 #include "app/Log.h"
@@ -120,6 +121,8 @@ int RunReport()
     if (!log.empty())
         OpenLogFile(ToThreadAnsi(log));
     theApp.m_bSilent = Flag(L"silent");
+    std::wstring tail = Option(L"tail");
+    theApp.m_lpCmdLine = tail.data();
     theApp.m_nExitCode = Number(Option(L"exit-code", L"0"));
     theApp.m_nRequiredNetSP = Number(Option(L"net-sp", L"0"));
     theApp.m_strRequiredNetName = Option(L"net-name", L".NET (full) 4.0");
@@ -246,8 +249,15 @@ int ListControls(const std::wstring& title)
 BOOL CALLBACK PrintTopLevel(HWND window, LPARAM)
 {
     const std::wstring title = ReadWindowText(window);
-    if (!title.empty())
-        Print(std::wstring(L"top\t") + (IsWindowVisible(window) ? L"1" : L"0") + L"\t" + title);
+    const std::wstring kind = ClassOf(window);
+    if (title.empty() && kind != L"#32770")
+        return TRUE;
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    wchar_t line[256];
+    swprintf(line, 256, L"top\t%d\t%ls\t%ld\t%ld\t%ld\t%ld\t", IsWindowVisible(window) ? 1 : 0, kind.c_str(), rect.left,
+             rect.top, rect.right, rect.bottom);
+    Print(line + title);
     return TRUE;
 }
 
