@@ -216,9 +216,14 @@ class Background:
         return self.process.poll() is None
 
     def stop(self):
+        """Ends the program (timeout passes the signal on to wine, which ends the Windows process)."""
         if self.running():
-            self.process.kill()
-            self.process.wait()
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
 
 
 class StubRun(Background):

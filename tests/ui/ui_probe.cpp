@@ -77,7 +77,8 @@ void Print(const std::wstring& line)
 }
 
 // The message dialog, as the tests need it: optionally with the keyboard focus on the link,
-// which no user action gives it (the link is no tab stop).
+// which no user action gives it (the link is no tab stop). The focus moves there once the
+// dialog is on screen, so the focus frame is drawn where the test can see it.
 class ProbeDialog : public CBrennixInstallerDlg {
 public:
     ProbeDialog(bool question, bool focusLink) : CBrennixInstallerDlg(question), m_bFocusLink(focusLink) {}
@@ -86,13 +87,28 @@ protected:
     BOOL OnInitDialog() override
     {
         const BOOL defaultFocus = CBrennixInstallerDlg::OnInitDialog();
-        if (!m_bFocusLink)
-            return defaultFocus;
-        m_wndLink.SetFocus();
-        return FALSE;
+        if (m_bFocusLink)
+            SetTimer(m_hWnd, kFocusTimer, 500, nullptr);
+        return defaultFocus;
+    }
+
+    const MessageMap* GetMessageMap() const override
+    {
+        static const MessageEntry entries[] = {OnMessage(WM_TIMER, &ProbeDialog::OnTimer)};
+        static const MessageMap map = {CBrennixInstallerDlg::GetMessageMap(), entries, 1};
+        return &map;
     }
 
 private:
+    static constexpr UINT_PTR kFocusTimer = 1;
+
+    LRESULT OnTimer(WPARAM, LPARAM)
+    {
+        KillTimer(m_hWnd, kFocusTimer);
+        m_wndLink.SetFocus();
+        return 0;
+    }
+
     bool m_bFocusLink;
 };
 
@@ -155,11 +171,13 @@ unsigned StandInWorker(void* parameter)
     ObjectHandle promptClosed = NamedEvent(script->tag + L".prompt-closed");
     ObjectHandle installerWindow = NamedEvent(script->tag + L".installer-window");
     ObjectHandle done = NamedEvent(script->tag + L".done");
+    // A silent run never prompts, so its count never moves.
+    const int step = theApp.m_bSilent ? 0 : 1;
     WaitForSingleObject(prompt.Get(), INFINITE);
-    ++theApp.m_nPromptCount;
+    theApp.m_nPromptCount += step;
     PostThreadMessageW(script->mainThread, WM_NULL, 0, 0);
     WaitForSingleObject(promptClosed.Get(), INFINITE);
-    --theApp.m_nPromptCount;
+    theApp.m_nPromptCount -= step;
     PostThreadMessageW(script->mainThread, WM_NULL, 0, 0);
     WaitForSingleObject(installerWindow.Get(), INFINITE);
     SetEvent(theApp.m_hCloseSplashEvent);
