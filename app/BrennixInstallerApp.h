@@ -4,6 +4,7 @@
 #include "app/ResultCode.h"
 #include "framework/WinApp.h"
 #include "payload/Resource.h"
+#include "signature/VerifyFileSignature.h"
 
 #include <atomic>
 #include <cstdint>
@@ -33,6 +34,10 @@ public:
     bool CheckFreeDiskSpace();
     // Logs the signer's details and takes the signed program name.
     void LogSignatureDetails();
+    // Runs the signature check of the setup file and, when it fails, the silent or interactive
+    // decision; 0 when the run goes on, 0x800B0100 when it stops. Tests pass a stand-in for the
+    // trust provider.
+    ResultCode VerifyOwnSignature(TrustProviderCall askTrustProvider = AskTrustProvider);
 
     ResultCode m_nResult = 0;
     int32_t m_nExitCode = 0;
@@ -58,8 +63,6 @@ public:
     bool m_bShowHelp = false;
 
 private:
-    // Runs the signature check and, when it fails, the silent or interactive decision.
-    ResultCode VerifyOwnSignature();
     // Runs the prerequisite checks in order; the first failure's code, or 0.
     ResultCode RunChecks();
     // Starts the worker, shows the splash and waits; the worker's result.

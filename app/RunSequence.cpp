@@ -80,10 +80,10 @@ BOOL CBrennixInstallerApp::InitInstance()
     return FALSE;
 }
 
-ResultCode CBrennixInstallerApp::VerifyOwnSignature()
+ResultCode CBrennixInstallerApp::VerifyOwnSignature(TrustProviderCall askTrustProvider)
 {
     std::wstring description;
-    const ResultCode status = VerifyFileSignature(GetModulePath(), description);
+    const ResultCode status = VerifyFileSignature(GetModulePath(), description, askTrustProvider);
     if (status == Result::Ok)
         return Result::Ok;
 

@@ -1,4 +1,5 @@
 #pragma once
+// Starting the unpacked installer and waiting for it.
 #include "app/ResultCode.h"
 
 #include <windows.h>
@@ -6,8 +7,11 @@
 #include <cstdint>
 #include <string>
 
-// Starts the installer program with `arguments` in the working folder and waits for it.
-// Sets `closeSplashEvent` once the program shows a visible window. 0 when it was started and
-// waited for (its exit code in `exitCode`), E_ABORT when the processor mode forbids the
-// launch, E_INVALIDARG when it cannot be started, the Win32 error when its exit code is unreadable.
-ResultCode RunProgram(const std::wstring& program, const std::wstring& arguments, int32_t* exitCode, HANDLE closeSplashEvent);
+// Starts `program` with the command line "\"program\" " + `arguments` in the working folder,
+// under the processor-mode guard, and waits for it with the log file closed. Sets
+// `closeSplashEvent` (when given) once the program shows a visible top-level window. 0 when it
+// was started and waited for, its exit code in `exitCode`; E_ABORT when the processor mode
+// forbids the launch; E_INVALIDARG when the process cannot be created; the Win32 error when
+// the exit code cannot be read (`exitCode` then stays 0).
+ResultCode RunProgram(const std::wstring& program, const std::wstring& arguments, int32_t* exitCode,
+                      HANDLE closeSplashEvent);

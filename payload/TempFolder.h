@@ -1,15 +1,25 @@
 #pragma once
+// The working folder: a folder named by a GUID inside the base temp folder, made on first use,
+// opened to everyone, removed at the end of the run.
 #include "app/ResultCode.h"
 #include "payload/Resource.h"
 
 #include <string>
 
-// 0 when a file can be created in `base`, E_FAIL otherwise. Records `base` as the folder the
-// working folder is made in.
+// Records `base` as the folder the working folder is made in and proves a file can be made
+// there. 0 when it can; E_FAIL after "Failed to create temp file '%s'\n", or after "Temp
+// folder path too long '%s'\n" when a name joined to `base` would not fit MAX_PATH.
 ResultCode ProbeTempFolder(const std::wstring& base);
-// Names the working folder with the all-zero GUID from now on.
+
+// Names the working folder with the all-zero GUID from now on, the same on every run.
 void SetZeroGuid();
-// The working folder's full path; made (and opened to everyone) on the first call.
-void GetTempFolder(std::wstring& path);
-// Deletes the extracted files and the working folder with everything in it. Always 0.
+
+// The working folder's full path; the first call makes it and opens its access list to
+// everyone. False, with `path` cleared, when the folder cannot be used: it already exists as
+// a junction or symbolic link, or its path does not fit MAX_PATH (each logged at the first
+// call). A folder that could not be made is not detected here: the first write into it fails.
+bool GetTempFolder(std::wstring& path);
+
+// Deletes the files of `resources`, then the working folder with everything in it. Nothing is
+// deleted when the working folder cannot be used, nor a file reached through a link. Always 0.
 ResultCode RemoveTempFolder(const ResourceList& resources);

@@ -9,6 +9,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick osslsigncode openssl
   fonts-dejavu-core fonts-wine libx11-dev python3 googletest libgtest-dev
+  librsvg2-bin fonts-inter
 )
 
 missing=()

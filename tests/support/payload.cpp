@@ -4,8 +4,11 @@
 //   BRENNIX_PAYLOAD_EXIT    exit code, decimal, may be negative (default 0)
 //   BRENNIX_PAYLOAD_WINDOW  none (default) | hidden | visible:<delay ms>
 //   BRENNIX_PAYLOAD_LINGER  ms to keep running after the window is shown (default 0)
+//   BRENNIX_PAYLOAD_APPEND  file to append the line "payload was here" to, opened without
+//                           sharing (as an installer appending to the log it was handed)
 // Report lines: "cmdline\t<raw command line>", "arg\t<each argv element>", "cwd\t<folder>",
-// "exe\t<own path>", "file\t<path relative to own folder>\t<size>".
+// "exe\t<own path>", "file\t<path relative to own folder>\t<size>", and with APPEND
+// "append\tok" or "append\tbusy <error>".
 #include <windows.h>
 
 #include <cstdio>
@@ -54,7 +57,20 @@ void ListFiles(FILE* file, const std::wstring& root, const std::wstring& relativ
     FindClose(search);
 }
 
-void WriteReport(const std::wstring& path)
+// Appends a line to `target`; "ok", or "busy <error>" when it cannot be opened exclusively.
+std::wstring AppendLine(const std::wstring& target)
+{
+    HANDLE file = CreateFileW(target.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return L"busy " + std::to_wstring(GetLastError());
+    const char line[] = "payload was here\r\n";
+    DWORD written = 0;
+    WriteFile(file, line, sizeof(line) - 1, &written, nullptr);
+    CloseHandle(file);
+    return L"ok";
+}
+
+void WriteReport(const std::wstring& path, const std::wstring& appended)
 {
     FILE* file = _wfopen(path.c_str(), L"wb");
     if (file == nullptr)
@@ -69,6 +85,8 @@ void WriteReport(const std::wstring& path)
     std::wstring self = buffer;
     Line(file, L"exe", self);
     ListFiles(file, self.substr(0, self.find_last_of(L'\\') + 1), L"");
+    if (!appended.empty())
+        Line(file, L"append", appended);
     fclose(file);
 }
 
@@ -76,9 +94,11 @@ void WriteReport(const std::wstring& path)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
+    const std::wstring appendTarget = Environment(L"BRENNIX_PAYLOAD_APPEND");
+    const std::wstring appended = appendTarget.empty() ? std::wstring() : AppendLine(appendTarget);
     const std::wstring report = Environment(L"BRENNIX_PAYLOAD_REPORT");
     if (!report.empty())
-        WriteReport(report);
+        WriteReport(report, appended);
 
     const std::wstring window = Environment(L"BRENNIX_PAYLOAD_WINDOW");
     if (window == L"hidden" || window.rfind(L"visible", 0) == 0) {

@@ -1,6 +1,6 @@
 # Sourced with: . env.sh STATE_DIR ARCH — the environment for running Windows programs in the
 # test run's private prefix of that architecture (win32 or win64).
-state_dir=$1
+state_dir=$(realpath -m "$1")
 arch=${2:-win32}
 export WINEPREFIX="$state_dir/prefix-$arch"
 export WINEARCH="$arch"

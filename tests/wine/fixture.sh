@@ -6,7 +6,7 @@
 # BRENNIX_KEEP_PREFIX=1 reuses prefixes left by an earlier run (quicker when iterating).
 set -euo pipefail
 action=$1
-state_dir=$2
+state_dir=$(realpath -m "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$state_dir"
 
@@ -40,16 +40,17 @@ make_prefix() {
       wineserver -k 2>/dev/null || true
       rm -rf "$WINEPREFIX"
       wineboot -i </dev/null >/dev/null 2>&1
-      wineserver -w
+      wineserver -w </dev/null >/dev/null 2>&1
       # Windows close at once without a window manager's round trip, and get title bars.
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
       # Wine's own Tahoma, which the dialogs name, is not picked up by default.
       for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
         [ -f "/usr/share/wine/fonts/$font" ] && cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
       done
-      wineserver -w
+      wineserver -w </dev/null >/dev/null 2>&1
     fi
-    wineserver -p
+    # The persistent server must not hold the caller's output open, or ctest waits for it.
+    wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   )
 }

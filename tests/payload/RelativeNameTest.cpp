@@ -1,0 +1,50 @@
+// Manifest names that must not leave the working folder.
+#include "payload/RelativeName.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct NameCase {
+    std::wstring name;
+    bool inside;
+};
+
+TEST(IsNameInsideFolder, RefusesNamesThatLeaveTheFolder)
+{
+    const NameCase cases[] = {
+        {L"Setup.exe", true},
+        {L"sub\\dir\\file.dll", true},
+        {L"sub/file.dll", true},
+        {L"..file", true},
+        {L"file..", true},
+        {L"a..b\\c", true},
+        {L"name with blanks.txt", true},
+        {L"", false},
+        {L"..", false},
+        {L"..\\evil.txt", false},
+        {L"sub\\..\\..\\evil.txt", false},
+        {L"sub/../evil.txt", false},
+        {L"sub\\..", false},
+        {L".. \\evil.txt", false},
+        {L"...\\evil.txt", false},
+        {L".\\file", false},
+        {L"\\evil.txt", false},
+        {L"/evil.txt", false},
+        {L"\\\\server\\share\\evil.txt", false},
+        {L"\\\\?\\C:\\evil.txt", false},
+        {L"C:\\evil.txt", false},
+        {L"C:evil.txt", false},
+        {L"file.txt:stream", false},
+        {L"bad|name", false},
+        {L"bad?name", false},
+        {L"bad<name>", false},
+        {L"bad\"name", false},
+        {std::wstring(L"nul\0after", 9), false},
+        {L"tab\tname", false},
+    };
+    for (const NameCase& c : cases)
+        EXPECT_EQ(IsNameInsideFolder(c.name), c.inside) << testing::PrintToString(c.name);
+}
+
+} // namespace

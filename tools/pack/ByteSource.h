@@ -1,0 +1,53 @@
+// Random-access reading of an input (the stub, a payload file, or bytes in memory), so that large
+// inputs are read in pieces instead of being loaded whole.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace brennix::pack {
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual uint64_t Size() const = 0;
+  // Copies count bytes starting at offset into destination. Returns false when the range is not
+  // wholly inside the source or the read fails; destination is then unspecified.
+  virtual bool ReadAt(uint64_t offset, void* destination, size_t count) const = 0;
+};
+
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  uint64_t Size() const override { return bytes_.size(); }
+  bool ReadAt(uint64_t offset, void* destination, size_t count) const override;
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+class FileSource : public ByteSource {
+ public:
+  // Opens path for reading. Returns nullptr and sets error (naming the path) when it is missing,
+  // not a regular file, or cannot be opened.
+  static std::unique_ptr<FileSource> Open(const std::filesystem::path& path, std::string& error);
+
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t offset, void* destination, size_t count) const override;
+
+ private:
+  FileSource() = default;
+
+  mutable std::ifstream stream_;
+  uint64_t size_ = 0;
+};
+
+// Text form of a path for messages, in UTF-8.
+std::string DisplayPath(const std::filesystem::path& path);
+
+}  // namespace brennix::pack
