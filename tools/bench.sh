@@ -11,8 +11,4 @@ echo "== Stub under Wine"
 BRENNIX_SOURCE_DIR="$here" BRENNIX_NATIVE_BUILD_DIR="$build_dir/native" BRENNIX_WIN_BUILD_DIR="$build_dir/win" \
 BRENNIX_WINE_STATE_DIR="$state_dir" PYTHONPATH="$here/tests/e2e" python3 "$here/tools/bench.py"
 echo "== Packer"
-if [ -x "$here/tests/pack/bench_pack.sh" ]; then
-  "$here/tests/pack/bench_pack.sh" "$build_dir"
-else
-  echo "tests/pack/bench_pack.sh is not there yet"
-fi
+"$here/tests/pack/bench_pack.sh" "$build_dir"
