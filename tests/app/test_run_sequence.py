@@ -1,10 +1,11 @@
 """The stub's run from start to exit code, driven from its command line (under Wine).
 
-Runs that must get past the stub's check of its own signature use the test run's signed copy.
+Runs that must get past the stub's check of its own signature and unpack a payload use the
+test run's signed sample setup file.
 """
 import unittest
 
-from harness import WineTestCase, read_log, run_stub, signed_stub
+from harness import WineTestCase, read_log, run_stub, sample_setup
 
 INVALID_PARAMETER = 0x80030057
 
@@ -19,7 +20,7 @@ class StartAndExit(WineTestCase):
     def test_silent_run_with_a_log_folder_logs_both_passes_in_order(self):
         folder = self.scratch / "some" / "dir"
         folder.mkdir(parents=True)
-        run = run_stub(signed_stub(), args=["log", self.win(folder), "/IAgreeToTheEULA", "/keep"])
+        run = run_stub(sample_setup(), args=["log", self.win(folder), "/IAgreeToTheEULA", "/keep"])
         self.assertEqual(run.exit_code, 0)
         log_path = folder / "CVInstall.log"
         lines = read_log(log_path).split("\n")
@@ -31,15 +32,20 @@ class StartAndExit(WineTestCase):
             "Keep 'Set'",
         ])
         self.assertRegex(lines[4], r"^Started \d+$")
-        self.assertEqual(lines[5], "Run Embedded Resources ")
-        self.assertEqual(lines[6], f'Command line params /log "{log_win}" /IAgreeToTheEULA CV_I="Corvane Installer" ')
-        self.assertIn("Remove folder 'No'", lines)
+        # The signature check and the prerequisite checks log in between.
+        worker = lines.index("Run Embedded Resources ")
+        self.assertEqual(lines[worker + 1:worker + 5], [
+            f'Command line params /log "{log_win}" /IAgreeToTheEULA CV_I="Corvane Installer" ',
+            "Temp folder 'C:\\users\\root\\Temp\\'",
+            "Zero Guid 'NotSet'",
+            "Keep 'Set'",
+        ])
+        self.assertLess(worker + 4, lines.index("Remove folder 'No'"))
         self.assertRegex(lines[-2], r"^Ended \d+$")
         self.assertEqual(lines[-1], "")  # the last line ends in CR LF too
-        self.assertLess(lines.index("Keep 'Set'", 7), lines.index("Remove folder 'No'"))
 
     def test_without_a_log_option_no_file_is_written(self):
-        run = run_stub(signed_stub(), args=["/IAgreeToTheEULA"], cwd=self.win(self.scratch))
+        run = run_stub(sample_setup(), args=["/IAgreeToTheEULA"], cwd=self.win(self.scratch))
         self.assertEqual(run.exit_code, 0)
         self.assertEqual(list(self.scratch.iterdir()), [])
 

@@ -22,7 +22,7 @@ WINE_STATE_DIR = Path(os.environ.get("BRENNIX_WINE_STATE_DIR", NATIVE_BUILD_DIR 
 # Every Wine run gets a time limit, so a hanging stub fails its test instead of hanging CI.
 DEFAULT_TIMEOUT = 90
 
-# The test run's signing identity (see sign) and the signed copy of the stub.
+# The test run's signing identity (see sign) and its signed sample setup file.
 SIGNING_DIR = WINE_STATE_DIR / "signing"
 # The identity's certificates are valid for 30 days; a kept prefix gets a new one well before.
 SIGNING_MAX_AGE = 7 * 24 * 3600
@@ -222,16 +222,28 @@ def sign(path, program_name=None) -> Path:
     return path
 
 
-def signed_stub() -> Path:
-    """The built stub signed by the test run's signer, with no program name in the signature
-    (made once per run, again when the stub is rebuilt). Copy it before changing it."""
-    target = SIGNING_DIR / "BrennixInstaller.exe"
+def sample_setup() -> Path:
+    """A setup file as a release engineer ships one: the built stub with the test payload program
+    as its installer (Setup.exe), packed by brennix-pack and signed by the test run's signer.
+    Made once per test run, again when the stub is rebuilt. Copy it before changing it."""
+    target = SIGNING_DIR / "SampleSetup.exe"
     with _signing_lock():
         signer = _run_signer()
-        if not target.exists() or target.stat().st_mtime < stub_exe().stat().st_mtime:
-            partial = target.with_suffix(".partial")
-            signer.sign(stub_exe(), partial)
-            partial.replace(target)
+        if target.exists() and target.stat().st_mtime >= stub_exe().stat().st_mtime:
+            return target
+        payload = SIGNING_DIR / "sample-payload"
+        shutil.rmtree(payload, ignore_errors=True)
+        payload.mkdir()
+        shutil.copy(win_program("payload"), payload / "Setup.exe")
+        unsigned = target.with_suffix(".unsigned")
+        packed = subprocess.run([str(native_tool("brennix-pack")), "--stub", str(stub_exe()), "--out", str(unsigned),
+                                 "--payload", str(payload)], capture_output=True, timeout=120)
+        if packed.returncode != 0:
+            raise AssertionError(f"brennix-pack failed: {packed.stderr.decode(errors='replace')}")
+        partial = target.with_suffix(".partial")
+        signer.sign(unsigned, partial)
+        unsigned.unlink()
+        partial.replace(target)
     return target
 
 
