@@ -1,11 +1,11 @@
 """Raw command lines as a user or script types them, split by the stub's C runtime (under Wine).
 
-The launcher starts the stub with the text exactly as written here; the log's second
+The launcher starts the (signed) stub with the text exactly as written here; the log's second
 "Command line params" line is what the installer would get.
 """
 import unittest
 
-from harness import WineTestCase, read_log, run_stub
+from harness import WineTestCase, read_log, run_stub, signed_stub
 
 
 def installer_command_line(log: str) -> str:
@@ -20,7 +20,7 @@ def installer_command_line(log: str) -> str:
 class RawCommandLines(WineTestCase):
     def run_raw(self, cmdline: str, cwd=None):
         log_path = self.scratch / "run.log"
-        run = run_stub(cmdline=f'{cmdline} /IAgreeToTheEULA log "{self.win(log_path)}"', cwd=cwd)
+        run = run_stub(signed_stub(), cmdline=f'{cmdline} /IAgreeToTheEULA log "{self.win(log_path)}"', cwd=cwd)
         self.assertEqual(run.exit_code, 0)
         return read_log(log_path)
 
@@ -56,7 +56,7 @@ class RawCommandLines(WineTestCase):
         root_log = self.wine.drive_c / "CVInstall.log"
         root_log.unlink(missing_ok=True)
         self.addCleanup(root_log.unlink, missing_ok=True)
-        run = run_stub(cmdline="/IAgreeToTheEULA log", cwd=self.win(self.scratch))
+        run = run_stub(signed_stub(), cmdline="/IAgreeToTheEULA log", cwd=self.win(self.scratch))
         self.assertEqual(run.exit_code, 0)
         log = read_log(root_log)
         self.assertEqual(installer_command_line(log), '/IAgreeToTheEULA /log "C:\\CVInstall.log" CV_I="Corvane Installer" ')

@@ -1,7 +1,10 @@
-"""The stub's run from start to exit code, driven from its command line (under Wine)."""
+"""The stub's run from start to exit code, driven from its command line (under Wine).
+
+Runs that must get past the stub's check of its own signature use the test run's signed copy.
+"""
 import unittest
 
-from harness import WineTestCase, read_log, run_stub
+from harness import WineTestCase, read_log, run_stub, signed_stub
 
 INVALID_PARAMETER = 0x80030057
 
@@ -16,7 +19,7 @@ class StartAndExit(WineTestCase):
     def test_silent_run_with_a_log_folder_logs_both_passes_in_order(self):
         folder = self.scratch / "some" / "dir"
         folder.mkdir(parents=True)
-        run = run_stub(args=["log", self.win(folder), "/IAgreeToTheEULA", "/keep"])
+        run = run_stub(signed_stub(), args=["log", self.win(folder), "/IAgreeToTheEULA", "/keep"])
         self.assertEqual(run.exit_code, 0)
         log_path = folder / "CVInstall.log"
         lines = read_log(log_path).split("\n")
@@ -36,7 +39,7 @@ class StartAndExit(WineTestCase):
         self.assertLess(lines.index("Keep 'Set'", 7), lines.index("Remove folder 'No'"))
 
     def test_without_a_log_option_no_file_is_written(self):
-        run = run_stub(args=["/IAgreeToTheEULA"], cwd=self.win(self.scratch))
+        run = run_stub(signed_stub(), args=["/IAgreeToTheEULA"], cwd=self.win(self.scratch))
         self.assertEqual(run.exit_code, 0)
         self.assertEqual(list(self.scratch.iterdir()), [])
 

@@ -9,7 +9,7 @@ Windows user32 and shell32 are known DLLs whose dependencies come from the syste
 import shutil
 import unittest
 
-from harness import WineTestCase, read_log, run_stub, stub_exe, win_program
+from harness import WineTestCase, read_log, run_stub, signed_stub, win_program
 
 PLANTED = ["comctl32.dll", "wintrust.dll", "crypt32.dll"]
 PREFER_NATIVE = "mscoree,mshtml=;" + ",".join(name[:-4] for name in PLANTED) + "=n,b"
@@ -36,7 +36,7 @@ class PlantedLibraries(WineTestCase):
 
     def test_a_run_of_the_stub_loads_none_of_them(self):
         setup = self.downloads / "BrennixInstaller.exe"
-        shutil.copy(stub_exe(), setup)
+        shutil.copy(signed_stub(), setup)
         run = run_stub(setup, args=["/IAgreeToTheEULA", "log", self.win(self.downloads)],
                        env={"WINEDLLOVERRIDES": PREFER_NATIVE})
         self.assertEqual(run.exit_code, 0)

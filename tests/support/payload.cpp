@@ -1,7 +1,8 @@
 // Test payload: stands in for the managed installer. It reports what it received and behaves
 // as the test asks, through its environment (which the stub passes on unchanged):
 //   BRENNIX_PAYLOAD_REPORT  file to write the report to (UTF-8)
-//   BRENNIX_PAYLOAD_EXIT    exit code, decimal, may be negative (default 0)
+//   BRENNIX_PAYLOAD_EXIT    exit code: decimal, may be negative, or 0x-hexadecimal for the
+//                           full 32 bits, e.g. 0x80131700 (default 0)
 //   BRENNIX_PAYLOAD_WINDOW  none (default) | hidden | visible:<delay ms>
 //   BRENNIX_PAYLOAD_LINGER  ms to keep running after the window is shown (default 0)
 //   BRENNIX_PAYLOAD_APPEND  file to append the line "payload was here" to, opened without
@@ -11,6 +12,7 @@
 // counter at start>", and with APPEND "append\tok" or "append\tbusy <error>".
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -120,5 +122,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
         } while (static_cast<LONG>(end - GetTickCount()) > 0);
         DestroyWindow(handle);
     }
-    return static_cast<int>(wcstol(Environment(L"BRENNIX_PAYLOAD_EXIT").c_str(), nullptr, 10));
+    // Parsed 64-bit wide so that values above 0x7FFFFFFF keep their bits instead of saturating.
+    const std::wstring exitCode = Environment(L"BRENNIX_PAYLOAD_EXIT");
+    const bool hexadecimal = exitCode.rfind(L"0x", 0) == 0 || exitCode.rfind(L"0X", 0) == 0;
+    return static_cast<int>(static_cast<uint32_t>(wcstoll(exitCode.c_str(), nullptr, hexadecimal ? 16 : 10)));
 }

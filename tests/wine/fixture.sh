@@ -41,6 +41,8 @@ make_prefix() {
     if [ "${BRENNIX_KEEP_PREFIX:-0}" != 1 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineserver -k 2>/dev/null || true
       rm -rf "$WINEPREFIX"
+      # A fresh prefix trusts no test signer yet (tests/e2e/harness.py: sign).
+      rm -f "$state_dir/signing/trusted-$arch"
       wineboot -i </dev/null >/dev/null 2>&1
       wineserver -w </dev/null >/dev/null 2>&1
       # Windows close at once without a window manager's round trip, and get title bars.
