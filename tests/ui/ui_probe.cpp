@@ -4,7 +4,7 @@
 //       the message dialog as the application's main window; PATH gets "result N", and
 //       "quit-posted 0|1" and "main-window-cleared 0|1" after its window is gone
 //   ui_probe report --code=HEX [--exit-code=HEX] [--net=MAJOR.MINOR.BUILD] [--net-sp=N]
-//                   [--net-name=T] [--disk-mb=N] [--drive=T] [--silent] [--log=PATH]
+//                   [--net-name=T] [--disk-mb=N] [--drive=T] [--tail=T] [--silent] [--log=PATH]
 //       the end-of-run report for those facts
 //   ui_probe splash [--silent] --tag=NAME
 //       the splash and the main thread's wait, with a stand-in worker that moves on when the
@@ -13,7 +13,8 @@
 //   ui_probe controls TITLE       one line per child of the visible top-level window TITLE:
 //       "control\t<id>\t<class>\t<visible>\t<left>\t<top>\t<right>\t<bottom>\t<text>", after
 //       "window\t<left>\t<top>\t<right>\t<bottom>\t<client left>\t<client top>\t<client right>\t<client bottom>\t<enabled>"
-//   ui_probe windows              "top\t<visible>\t<title>" for every top-level window with a title
+//   ui_probe windows              "top\t<visible>\t<class>\t<left>\t<top>\t<right>\t<bottom>\t<title>"
+//       for every top-level window with a title or of the dialog class
 //   ui_probe post TITLE MESSAGE WPARAM   posts a message to the top-level window TITLE
 #include "app/BrennixInstallerApp.h"
 #include "app/Log.h"
@@ -76,7 +77,8 @@ void Print(const std::wstring& line)
 }
 
 // The message dialog, as the tests need it: optionally with the keyboard focus on the link,
-// which no user action gives it (the link is no tab stop).
+// which no user action gives it (the link is no tab stop). The focus moves there once the
+// dialog is on screen, so the focus frame is drawn where the test can see it.
 class ProbeDialog : public CBrennixInstallerDlg {
 public:
     ProbeDialog(bool question, bool focusLink) : CBrennixInstallerDlg(question), m_bFocusLink(focusLink) {}
@@ -85,13 +87,28 @@ protected:
     BOOL OnInitDialog() override
     {
         const BOOL defaultFocus = CBrennixInstallerDlg::OnInitDialog();
-        if (!m_bFocusLink)
-            return defaultFocus;
-        m_wndLink.SetFocus();
-        return FALSE;
+        if (m_bFocusLink)
+            SetTimer(m_hWnd, kFocusTimer, 500, nullptr);
+        return defaultFocus;
+    }
+
+    const MessageMap* GetMessageMap() const override
+    {
+        static const MessageEntry entries[] = {OnMessage(WM_TIMER, &ProbeDialog::OnTimer)};
+        static const MessageMap map = {CBrennixInstallerDlg::GetMessageMap(), entries, 1};
+        return &map;
     }
 
 private:
+    static constexpr UINT_PTR kFocusTimer = 1;
+
+    LRESULT OnTimer(WPARAM, LPARAM)
+    {
+        KillTimer(m_hWnd, kFocusTimer);
+        m_wndLink.SetFocus();
+        return 0;
+    }
+
     bool m_bFocusLink;
 };
 
@@ -120,6 +137,8 @@ int RunReport()
     if (!log.empty())
         OpenLogFile(ToThreadAnsi(log));
     theApp.m_bSilent = Flag(L"silent");
+    std::wstring tail = Option(L"tail");
+    theApp.m_lpCmdLine = tail.data();
     theApp.m_nExitCode = Number(Option(L"exit-code", L"0"));
     theApp.m_nRequiredNetSP = Number(Option(L"net-sp", L"0"));
     theApp.m_strRequiredNetName = Option(L"net-name", L".NET (full) 4.0");
@@ -152,11 +171,13 @@ unsigned StandInWorker(void* parameter)
     ObjectHandle promptClosed = NamedEvent(script->tag + L".prompt-closed");
     ObjectHandle installerWindow = NamedEvent(script->tag + L".installer-window");
     ObjectHandle done = NamedEvent(script->tag + L".done");
+    // A silent run never prompts, so its count never moves.
+    const int step = theApp.m_bSilent ? 0 : 1;
     WaitForSingleObject(prompt.Get(), INFINITE);
-    ++theApp.m_nPromptCount;
+    theApp.m_nPromptCount += step;
     PostThreadMessageW(script->mainThread, WM_NULL, 0, 0);
     WaitForSingleObject(promptClosed.Get(), INFINITE);
-    --theApp.m_nPromptCount;
+    theApp.m_nPromptCount -= step;
     PostThreadMessageW(script->mainThread, WM_NULL, 0, 0);
     WaitForSingleObject(installerWindow.Get(), INFINITE);
     SetEvent(theApp.m_hCloseSplashEvent);
@@ -246,8 +267,15 @@ int ListControls(const std::wstring& title)
 BOOL CALLBACK PrintTopLevel(HWND window, LPARAM)
 {
     const std::wstring title = ReadWindowText(window);
-    if (!title.empty())
-        Print(std::wstring(L"top\t") + (IsWindowVisible(window) ? L"1" : L"0") + L"\t" + title);
+    const std::wstring kind = ClassOf(window);
+    if (title.empty() && kind != L"#32770")
+        return TRUE;
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    wchar_t line[256];
+    swprintf(line, 256, L"top\t%d\t%ls\t%ld\t%ld\t%ld\t%ld\t", IsWindowVisible(window) ? 1 : 0, kind.c_str(), rect.left,
+             rect.top, rect.right, rect.bottom);
+    Print(line + title);
     return TRUE;
 }
 
