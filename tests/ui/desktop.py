@@ -12,6 +12,19 @@ from harness import NATIVE_BUILD_DIR, WIN_BUILD_DIR, Wine, quote_argument, stub_
 ARTIFACTS_DIR = NATIVE_BUILD_DIR / "artifacts"
 
 
+def one_line_text(text: str) -> str:
+    """A text as ui_probe prints it on one line, with its escapes undone."""
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            out.append({"t": "\t", "r": "\r", "n": "\n"}.get(text[i + 1], text[i + 1]))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
 @dataclass
 class Rect:
     left: int
@@ -78,7 +91,7 @@ class Desktop:
         for line in self._probe("windows").splitlines():
             parts = line.split("\t", 7)
             if parts[0] == "top" and len(parts) == 8:
-                windows.append((parts[1] == "1", parts[2], Rect(*[int(v) for v in parts[3:7]]), parts[7]))
+                windows.append((parts[1] == "1", parts[2], Rect(*[int(v) for v in parts[3:7]]), one_line_text(parts[7])))
         return windows
 
     def titles(self):
@@ -100,7 +113,7 @@ class Desktop:
         for line in lines[1:]:
             parts = line.split("\t", 8)
             window.controls.append(Control(int(parts[1]), parts[2], parts[3] == "1",
-                                           Rect(*[int(v) for v in parts[4:8]]), parts[8]))
+                                           Rect(*[int(v) for v in parts[4:8]]), one_line_text(parts[8])))
         return window
 
     def wait_window(self, title: str, timeout: float = 30):
@@ -210,7 +223,9 @@ class Background:
                                         stderr=subprocess.STDOUT)
 
     def finish(self, timeout: float = None) -> int:
-        return self.process.wait(timeout=timeout or self.timeout + 10)
+        code = self.process.wait(timeout=timeout or self.timeout + 10)
+        self._output.close()
+        return code
 
     def running(self) -> bool:
         return self.process.poll() is None
@@ -224,6 +239,7 @@ class Background:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+        self._output.close()
 
 
 class StubRun(Background):

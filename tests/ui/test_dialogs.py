@@ -377,5 +377,28 @@ class SplashWindow(DialogTestCase):
         self.assertEqual(run.finish(), 0)
 
 
+class RefusedSignature(DialogTestCase):
+    """A whole interactive run of the unsigned stub: Wine's trust provider fails it, so the run
+    asks; after No, the report of the refusal waits for the user instead of closing at once
+    (the quit message the question's end posted is dropped before the report runs)."""
+
+    def test_refusal_report_stays_until_closed(self):
+        run = StubRun(self.wine)
+        self.runs.append(run)
+        question = self.desktop.wait_window(CAPTION)
+        if question.control(1).text != "Yes":
+            self.skipTest("this build's stub does not check its own signature")
+        self.desktop.click(*question.control(2).rect.center)
+        self.desktop.wait_settled(2.0)
+        report = self.desktop.wait_window(CAPTION)
+        self.desktop.screenshot("refusal_report")
+        self.assertEqual(report.control(1000).text, "Failed to run Lumetra Installer error 0x800b0100.")
+        self.assertFalse(report.control(1).visible)
+        self.assertEqual(report.control(2).text, "Cancel")
+        self.assertTrue(run.running(), "the report closed by itself")
+        self.desktop.key("Escape")
+        self.assertEqual(run.exit_code(), 0x800B0100)
+
+
 if __name__ == "__main__":
     unittest.main()
