@@ -1,13 +1,12 @@
 """What the GUI tests see and do on the test run's X display: windows of Windows programs
 (listed from inside Wine by ui_probe.exe), screenshots and their pixels, keys and clicks."""
-import os
 import subprocess
 import tempfile
 import time
 from dataclasses import dataclass, field
 from pathlib import Path
 
-from harness import NATIVE_BUILD_DIR, WIN_BUILD_DIR, Wine, quote_argument, stub_exe, win_program
+from harness import NATIVE_BUILD_DIR, SOURCE_DIR, Wine, quote_argument, stub_exe, win_program
 
 ARTIFACTS_DIR = NATIVE_BUILD_DIR / "artifacts"
 
@@ -82,8 +81,13 @@ class Desktop:
         self.wine = wine
 
     def _probe(self, *args) -> str:
-        result = self.wine.run(win_program("ui_probe"), args, timeout=30)
-        return result.stdout.decode("utf-8", "replace")
+        # Output into a file, not a pipe: a helper process that Wine starts on the way (its
+        # desktop process, for one) would inherit a pipe and hold it open long after the probe.
+        with tempfile.TemporaryFile() as output:
+            subprocess.run(["wine", str(win_program("ui_probe")), *map(str, args)], env=self.wine.env, timeout=30,
+                           stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.DEVNULL)
+            output.seek(0)
+            return output.read().decode("utf-8", "replace")
 
     def top_levels(self):
         """(visible, class, Rect, title) of each top-level window with a title or of the dialog class."""
@@ -204,9 +208,8 @@ def bitmap_mean(path: Path):
 
 
 def artwork(name: str) -> Path:
-    """The picture the stub was built with: the artwork in res/, else the build's stand-in."""
-    source = Path(os.environ.get("BRENNIX_SOURCE_DIR", Path(__file__).resolve().parents[2])) / "res" / name
-    return source if source.exists() else WIN_BUILD_DIR / "generated" / "res" / name
+    """A picture the stub is built with (res/NAME)."""
+    return SOURCE_DIR / "res" / name
 
 
 class Background:
