@@ -1,6 +1,24 @@
 #include "checks/TempDrivePrompt.h"
 
-ResultCode PromptForTempDrive(std::wstring&)
+#include "app/BrennixInstallerApp.h"
+#include "app/Log.h"
+#include "checks/TempFolderDialog.h"
+#include "framework/StringTable.h"
+#include "res/resource.h"
+
+ResultCode PromptForTempDrive(std::wstring& path)
 {
-    return Result::Fail;  // stands in until the drive prompt lands: no other folder is offered
+    if (theApp.m_bSilent) {
+        WriteLog(L"Not Prompting the user as silent installation\n");
+        return Result::Fail;
+    }
+    CTempFolderDialog dialog(LoadResString(IDS_APPLICATION_NAME));
+    dialog.m_strFolder = path;
+    ++theApp.m_nPromptCount;
+    const int answer = dialog.DoModal();
+    --theApp.m_nPromptCount;
+    if (answer != IDOK)
+        return Result::Fail;
+    path = dialog.m_strFolder;
+    return Result::Ok;
 }

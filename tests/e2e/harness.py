@@ -210,3 +210,40 @@ class WineTestCase(unittest.TestCase):
 
     def win(self, unix_path) -> str:
         return self.wine.win_path(unix_path)
+
+
+# .NET Framework 4.8 (full and client profile) as its installer leaves the setup keys, in the
+# registry view that a 32-bit program reads. Fresh prefixes have no .NET keys at all, and the
+# stub's shipped settings ask for 4.0 or later, so the fixture gives both prefixes this state;
+# tests that change it put it back with install_net48.
+NET_SETUP_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\NET Framework Setup\NDP"
+NET48_VALUES = {"Install": 1, "Release": 528040, "Servicing": 0, "TargetVersion": "4.0.0", "Version": "4.8.04084"}
+
+
+def install_net48(wine: Wine):
+    """Writes the .NET 4.8 state (v4\\Full and v4\\Client) into the prefix, in one import."""
+    lines = ["Windows Registry Editor Version 5.00", ""]
+    for profile in ("Full", "Client"):
+        lines.append(f"[{NET_SETUP_KEY}\\v4\\{profile}]")
+        for name, value in NET48_VALUES.items():
+            lines.append(f'"{name}"=dword:{value:08x}' if isinstance(value, int) else f'"{name}"="{value}"')
+        lines.append("")
+    with tempfile.TemporaryDirectory(dir=wine.drive_c) as work:
+        reg_file = Path(work) / "net48.reg"
+        reg_file.write_text("\r\n".join(lines), encoding="ascii")
+        result = wine.run("reg", ["import", wine.win_path(reg_file), "/reg:32"])
+    if result.returncode != 0:
+        raise RuntimeError(f"reg import of the .NET 4.8 state failed: {result.stderr!r}")
+
+
+def remove_net_framework(wine: Wine):
+    """Removes every .NET setup key from the view a 32-bit program reads."""
+    wine.reg_delete(NET_SETUP_KEY.replace("HKEY_LOCAL_MACHINE", "HKLM"))
+
+
+if __name__ == "__main__":
+    import sys
+    if sys.argv[1:] != ["install-net48"]:
+        sys.exit("usage: harness.py install-net48   (both prefixes of BRENNIX_WINE_STATE_DIR)")
+    for arch in ("win32", "win64"):
+        install_net48(Wine(arch))

@@ -7,8 +7,8 @@
 //   BRENNIX_PAYLOAD_APPEND  file to append the line "payload was here" to, opened without
 //                           sharing (as an installer appending to the log it was handed)
 // Report lines: "cmdline\t<raw command line>", "arg\t<each argv element>", "cwd\t<folder>",
-// "exe\t<own path>", "file\t<path relative to own folder>\t<size>", and with APPEND
-// "append\tok" or "append\tbusy <error>".
+// "exe\t<own path>", "file\t<path relative to own folder>\t<size>", "started\t<performance
+// counter at start>", and with APPEND "append\tok" or "append\tbusy <error>".
 #include <windows.h>
 
 #include <cstdio>
@@ -70,7 +70,7 @@ std::wstring AppendLine(const std::wstring& target)
     return L"ok";
 }
 
-void WriteReport(const std::wstring& path, const std::wstring& appended)
+void WriteReport(const std::wstring& path, const std::wstring& appended, LONGLONG started)
 {
     FILE* file = _wfopen(path.c_str(), L"wb");
     if (file == nullptr)
@@ -85,6 +85,7 @@ void WriteReport(const std::wstring& path, const std::wstring& appended)
     std::wstring self = buffer;
     Line(file, L"exe", self);
     ListFiles(file, self.substr(0, self.find_last_of(L'\\') + 1), L"");
+    Line(file, L"started", std::to_wstring(started));
     if (!appended.empty())
         Line(file, L"append", appended);
     fclose(file);
@@ -94,11 +95,13 @@ void WriteReport(const std::wstring& path, const std::wstring& appended)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
+    LARGE_INTEGER started;
+    QueryPerformanceCounter(&started);
     const std::wstring appendTarget = Environment(L"BRENNIX_PAYLOAD_APPEND");
     const std::wstring appended = appendTarget.empty() ? std::wstring() : AppendLine(appendTarget);
     const std::wstring report = Environment(L"BRENNIX_PAYLOAD_REPORT");
     if (!report.empty())
-        WriteReport(report, appended);
+        WriteReport(report, appended, started.QuadPart);
 
     const std::wstring window = Environment(L"BRENNIX_PAYLOAD_WINDOW");
     if (window == L"hidden" || window.rfind(L"visible", 0) == 0) {

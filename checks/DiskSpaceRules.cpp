@@ -1,0 +1,46 @@
+#include "checks/DiskSpaceRules.h"
+
+#include "checks/PathSplit.h"
+#include "checks/SettingNumber.h"
+#include "framework/Format.h"
+
+namespace {
+// The room the check gives each part of the split: a directory part of 256 characters or
+// more does not fit, and the check fails rather than measure the wrong place.
+constexpr PathPartRoom kTempFolderRoom = {3, 256, 256, 256};
+} // namespace
+
+int64_t WholeMegabytes(uint64_t bytes)
+{
+    return static_cast<int64_t>(bytes >> 20);
+}
+
+bool CheckDiskSpace(const std::wstring& tempFolder, const std::wstring& requiredSetting, const FreeSpaceQuery& query,
+                    int64_t& requiredMB, int64_t& freeMB, std::wstring& drive, const CheckLog& log)
+{
+    log(L"Free Disk Space\n");
+    freeMB = 0;
+    requiredMB = ParseSettingNumber(requiredSetting);
+
+    PathParts parts;
+    if (!SplitPath(tempFolder, kTempFolderRoom, parts)) {
+        log(FormatString(L"Failed to parse directory for free disk space check. %s\n", tempFolder.c_str()));
+        return false;
+    }
+    drive = parts.drive;
+    log(FormatString(L"Free Disk Space: Checking at least %I64d MB free on drive '%s' for temp directory '%s'\n",
+                     requiredMB, drive.c_str(), tempFolder.c_str()));
+
+    uint64_t freeBytes = 0;
+    if (!query(drive, freeBytes)) {
+        log(L"Failed to check free disk space.\n");
+        return false;
+    }
+    freeMB = WholeMegabytes(freeBytes);
+    if (freeMB >= requiredMB) {
+        log(L"Free disk space requirement passed.\n");
+        return true;
+    }
+    log(FormatString(L"Insufficient disk space: %I64d MB required but only %I64d MB free.\n", requiredMB, freeMB));
+    return false;
+}
