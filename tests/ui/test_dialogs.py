@@ -385,15 +385,11 @@ class WholeRun(DialogTestCase):
 
     @classmethod
     def setUpClass(cls):
-        # Without the command line the worker has no temp folder to unpack into.
-        options = Path(os.environ.get("BRENNIX_SOURCE_DIR", Path(__file__).resolve().parents[2])) / "app" / "ParseOptions.cpp"
-        if "stands in until the command line lands" in options.read_text():
-            raise unittest.SkipTest("this build does not read its command line yet, so no run gets to the installer")
         shared = Wine("win32").scratch("WholeRun.shared")
         cls.setup_exe = pack_setup(shared / "setup.exe", shared / "payload")
 
-    def start(self, **payload_env):
-        run = StubRun(self.wine, env={f"BRENNIX_PAYLOAD_{k.upper()}": v for k, v in payload_env.items()},
+    def start(self, args=(), **payload_env):
+        run = StubRun(self.wine, args, env={f"BRENNIX_PAYLOAD_{k.upper()}": v for k, v in payload_env.items()},
                       setup_exe=self.setup_exe)
         self.runs.append(run)
         question = self.desktop.wait_window(APPLICATION_NAME)
@@ -421,6 +417,48 @@ class WholeRun(DialogTestCase):
         self.assertTrue(run.running(), "the installer was not waited for")
         self.assertEqual(run.exit_code(), 0)
 
+    def visible_splashes(self):
+        return [rect for visible, rect in self.desktop.untitled_dialogs() if visible]
+
+    def answer_drive_prompt(self, payload_delay_ms: int):
+        """Starts a run whose temp folder cannot be written; checks that no splash is up while the
+        drive prompt asks for another folder, then answers it with a writable one."""
+        missing = self.scratch / "missing" / "folder"
+        run = self.start(["temp", self.win(missing)], window=f"visible:{payload_delay_ms}", linger="1000")
+        prompt = None
+        end = time.monotonic() + 30
+        while prompt is None and time.monotonic() < end:
+            window = self.desktop.window(APPLICATION_NAME)
+            if window is not None and any(c.id == 1005 for c in window.controls):
+                prompt = window
+        self.assertIsNotNone(prompt, "the unwritable temp folder brought no drive prompt")
+        self.desktop.wait_settled(1.0)
+        self.desktop.screenshot("run_drive_prompt")
+        self.assertEqual(self.visible_splashes(), [], "the splash stays up over the drive prompt")
+        # The old path is selected: typing replaces it.
+        self.desktop.xdotool("type", "--delay", "40", self.win(self.scratch))
+        self.desktop.key("Return")
+        return run
+
+    def test_splash_hidden_while_the_drive_prompt_is_open(self):
+        run = self.answer_drive_prompt(payload_delay_ms=2000)
+        self.desktop.wait_window(self.PAYLOAD_TITLE, timeout=20)
+        self.assertEqual(run.exit_code(), 0)
+
+    # Known fault: the prompt count is read only when the main thread wakes, and nothing wakes
+    # it when the prompt closes (no window of its own is visible then), so the splash stays
+    # hidden until the installer's window ends it. Remove the marker once the worker wakes the
+    # main thread after changing the count.
+    @unittest.expectedFailure
+    def test_splash_back_after_the_drive_prompt(self):
+        run = self.answer_drive_prompt(payload_delay_ms=8000)
+        end = time.monotonic() + 6
+        splash = []
+        while not splash and time.monotonic() < end:
+            splash = self.visible_splashes()
+        self.assertTrue(splash, "the splash did not come back after the prompt")
+        self.assertEqual(run.exit_code(), 0)
+
     def test_installer_runtime_failure_is_reported_with_the_download_page(self):
         run = self.start(exit=str(-0x7FECE900))  # 0x80131700
         report = self.desktop.wait_window(APPLICATION_NAME)
@@ -434,6 +472,49 @@ class WholeRun(DialogTestCase):
         self.assertFalse(report.control(1).visible)
         self.desktop.key("Escape")
         self.assertEqual(run.exit_code(), 0x80131700)
+
+
+class CommandLineReport(DialogTestCase):
+    """The stub itself reporting a value keyword written as a switch."""
+    ARGS = ["/temp", "C:\\x"]
+    USAGE = ("Command line '/temp C:\\x' incorrect.\nValid switches include:- \n\t extract [path] log [path] temp [path]\n"
+             "Example\n\t log c:\\log.txt /IAgreeToTheEULA")
+
+    def test_report_and_escape(self):
+        run = StubRun(self.wine, self.ARGS)
+        self.runs.append(run)
+        window = self.desktop.wait_window(CAPTION)
+        self.desktop.wait_settled()
+        shot = self.desktop.screenshot("stub_usage_report")
+        self.assertEqual(window.control(1000).text, self.USAGE)
+        self.assertEqual(window.control(1003).text, "Error")
+        self.assertEqual(window.control(1001).text, "")
+        self.assertFalse(window.control(1).visible)
+        self.assertEqual(window.control(2).text, "Cancel")
+        banner = window.pictures()[0].rect
+        self.assertTrue(close_to(Pixels(shot, Rect(banner.left + 2, banner.top + 2, banner.right - 2, banner.bottom - 2))
+                                 .mean(), bitmap_mean(artwork("banner.bmp"))))
+        self.assertIsNotNone(Pixels(shot, window.control(1003).rect).ink_box(self.face_colour(shot, window)))
+        self.desktop.key("Escape")
+        self.assertEqual(run.exit_code(), 0x80030057)
+
+    def test_close_box(self):
+        run = StubRun(self.wine, self.ARGS)
+        self.runs.append(run)
+        window = self.desktop.wait_window(CAPTION)
+        self.desktop.click(*window.close_box)
+        self.assertEqual(run.exit_code(), 0x80030057)
+
+    def test_silent_run_logs_the_report_and_shows_nothing(self):
+        log = self.scratch / "usage.log"
+        run = StubRun(self.wine, ["/IAgreeToTheEULA", "log", self.win(log), *self.ARGS], timeout=30)
+        self.runs.append(run)
+        # A dialog would keep the stub waiting until its time limit.
+        self.assertEqual(run.exit_code(), 0x80030057)
+        self.assertNotIn(CAPTION, self.desktop.titles())
+        # The report quotes the whole command-line tail, the log switch included.
+        usage = self.USAGE.replace("'/temp C:\\x'", f"'/IAgreeToTheEULA log {self.win(log)} /temp C:\\x'")
+        self.assertIn("\n" + usage + "\nEnded ", read_log(log))
 
 
 class RefusedSignature(DialogTestCase):
