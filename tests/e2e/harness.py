@@ -106,9 +106,17 @@ class Wine:
         """Runs a Windows program with wine; args are passed through unchanged."""
         full_env = dict(self.env)
         full_env.update(env or {})
-        return subprocess.run(["wine", str(exe), *map(str, args)], env=full_env, timeout=timeout,
-                              stdin=subprocess.DEVNULL if input is None else None, input=input,
-                              capture_output=True)
+        # Output goes through files, not pipes: the desktop process that a program's first window
+        # starts inherits them and lingers about 2 s after the program, and a pipe would make
+        # every run wait for it.
+        with tempfile.TemporaryFile() as stdout, tempfile.TemporaryFile() as stderr:
+            result = subprocess.run(["wine", str(exe), *map(str, args)], env=full_env, timeout=timeout,
+                                    stdin=subprocess.DEVNULL if input is None else None, input=input,
+                                    stdout=stdout, stderr=stderr)
+            stdout.seek(0)
+            stderr.seek(0)
+            result.stdout, result.stderr = stdout.read(), stderr.read()
+        return result
 
     def reg_add(self, key: str, name: str, value, kind: str = "REG_DWORD", view: str = "32"):
         """Writes one registry value in the given view (32: what a 32-bit program reads)."""
@@ -296,6 +304,24 @@ class WineTestCase(unittest.TestCase):
         return self.wine.win_path(unix_path)
 
 
+def reg_import(wine: Wine, keys: dict, view: str = "32"):
+    """Writes {key: {value name: value}} into the prefix's registry in one import; keys are full
+    paths (HKEY_LOCAL_MACHINE\\...), an int value is a REG_DWORD, a str a REG_SZ."""
+    lines = ["Windows Registry Editor Version 5.00", ""]
+    for key, values in keys.items():
+        lines.append(f"[{key}]")
+        for name, value in values.items():
+            escaped = str(value).replace("\\", "\\\\").replace('"', '\\"')
+            lines.append(f'"{name}"=dword:{value & 0xFFFFFFFF:08x}' if isinstance(value, int) else f'"{name}"="{escaped}"')
+        lines.append("")
+    with tempfile.TemporaryDirectory(dir=wine.drive_c) as work:
+        reg_file = Path(work) / "import.reg"
+        reg_file.write_text("\r\n".join(lines), encoding="utf-8")
+        result = wine.run("reg", ["import", wine.win_path(reg_file), f"/reg:{view}"])
+    if result.returncode != 0:
+        raise RuntimeError(f"reg import failed: {result.stderr!r}")
+
+
 # .NET Framework 4.8 (full and client profile) as its installer leaves the setup keys, in the
 # registry view that a 32-bit program reads. Fresh prefixes have no .NET keys at all, and the
 # stub's shipped settings ask for 4.0 or later, so the fixture gives both prefixes this state;
@@ -305,24 +331,13 @@ NET48_VALUES = {"Install": 1, "Release": 528040, "Servicing": 0, "TargetVersion"
 
 
 def install_net48(wine: Wine):
-    """Writes the .NET 4.8 state (v4\\Full and v4\\Client) into the prefix, in one import."""
-    lines = ["Windows Registry Editor Version 5.00", ""]
-    for profile in ("Full", "Client"):
-        lines.append(f"[{NET_SETUP_KEY}\\v4\\{profile}]")
-        for name, value in NET48_VALUES.items():
-            lines.append(f'"{name}"=dword:{value:08x}' if isinstance(value, int) else f'"{name}"="{value}"')
-        lines.append("")
-    with tempfile.TemporaryDirectory(dir=wine.drive_c) as work:
-        reg_file = Path(work) / "net48.reg"
-        reg_file.write_text("\r\n".join(lines), encoding="ascii")
-        result = wine.run("reg", ["import", wine.win_path(reg_file), "/reg:32"])
-    if result.returncode != 0:
-        raise RuntimeError(f"reg import of the .NET 4.8 state failed: {result.stderr!r}")
+    """Writes the .NET 4.8 state (v4\\Full and v4\\Client) into the prefix."""
+    reg_import(wine, {f"{NET_SETUP_KEY}\\v4\\{profile}": NET48_VALUES for profile in ("Full", "Client")})
 
 
-def remove_net_framework(wine: Wine):
-    """Removes every .NET setup key from the view a 32-bit program reads."""
-    wine.reg_delete(NET_SETUP_KEY.replace("HKEY_LOCAL_MACHINE", "HKLM"))
+def remove_net_framework(wine: Wine, view: str = "32"):
+    """Removes every .NET setup key from the view (32: the one a 32-bit program reads)."""
+    wine.reg_delete(NET_SETUP_KEY.replace("HKEY_LOCAL_MACHINE", "HKLM"), view=view)
 
 
 if __name__ == "__main__":

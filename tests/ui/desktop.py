@@ -1,15 +1,27 @@
 """What the GUI tests see and do on the test run's X display: windows of Windows programs
 (listed from inside Wine by ui_probe.exe), screenshots and their pixels, keys and clicks."""
-import os
 import subprocess
 import tempfile
 import time
 from dataclasses import dataclass, field
 from pathlib import Path
 
-from harness import NATIVE_BUILD_DIR, WIN_BUILD_DIR, Wine, quote_argument, stub_exe, win_program
+from harness import NATIVE_BUILD_DIR, SOURCE_DIR, Wine, quote_argument, stub_exe, win_program
 
 ARTIFACTS_DIR = NATIVE_BUILD_DIR / "artifacts"
+
+
+def one_line_text(text: str) -> str:
+    """A text as ui_probe prints it on one line, with its escapes undone."""
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            out.append({"t": "\t", "r": "\r", "n": "\n"}.get(text[i + 1], text[i + 1]))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
 
 
 @dataclass
@@ -69,8 +81,13 @@ class Desktop:
         self.wine = wine
 
     def _probe(self, *args) -> str:
-        result = self.wine.run(win_program("ui_probe"), args, timeout=30)
-        return result.stdout.decode("utf-8", "replace")
+        # Output into a file, not a pipe: a helper process that Wine starts on the way (its
+        # desktop process, for one) would inherit a pipe and hold it open long after the probe.
+        with tempfile.TemporaryFile() as output:
+            subprocess.run(["wine", str(win_program("ui_probe")), *map(str, args)], env=self.wine.env, timeout=30,
+                           stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.DEVNULL)
+            output.seek(0)
+            return output.read().decode("utf-8", "replace")
 
     def top_levels(self):
         """(visible, class, Rect, title) of each top-level window with a title or of the dialog class."""
@@ -78,7 +95,7 @@ class Desktop:
         for line in self._probe("windows").splitlines():
             parts = line.split("\t", 7)
             if parts[0] == "top" and len(parts) == 8:
-                windows.append((parts[1] == "1", parts[2], Rect(*[int(v) for v in parts[3:7]]), parts[7]))
+                windows.append((parts[1] == "1", parts[2], Rect(*[int(v) for v in parts[3:7]]), one_line_text(parts[7])))
         return windows
 
     def titles(self):
@@ -100,7 +117,7 @@ class Desktop:
         for line in lines[1:]:
             parts = line.split("\t", 8)
             window.controls.append(Control(int(parts[1]), parts[2], parts[3] == "1",
-                                           Rect(*[int(v) for v in parts[4:8]]), parts[8]))
+                                           Rect(*[int(v) for v in parts[4:8]]), one_line_text(parts[8])))
         return window
 
     def wait_window(self, title: str, timeout: float = 30):
@@ -191,9 +208,8 @@ def bitmap_mean(path: Path):
 
 
 def artwork(name: str) -> Path:
-    """The picture the stub was built with: the artwork in res/, else the build's stand-in."""
-    source = Path(os.environ.get("BRENNIX_SOURCE_DIR", Path(__file__).resolve().parents[2])) / "res" / name
-    return source if source.exists() else WIN_BUILD_DIR / "generated" / "res" / name
+    """A picture the stub is built with (res/NAME)."""
+    return SOURCE_DIR / "res" / name
 
 
 class Background:
@@ -210,7 +226,9 @@ class Background:
                                         stderr=subprocess.STDOUT)
 
     def finish(self, timeout: float = None) -> int:
-        return self.process.wait(timeout=timeout or self.timeout + 10)
+        code = self.process.wait(timeout=timeout or self.timeout + 10)
+        self._output.close()
+        return code
 
     def running(self) -> bool:
         return self.process.poll() is None
@@ -224,6 +242,7 @@ class Background:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+        self._output.close()
 
 
 class StubRun(Background):

@@ -11,7 +11,8 @@ from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from harness import WineTestCase, read_log, win_program  # noqa: E402
+from harness import Wine, WineTestCase, read_log, win_program  # noqa: E402
+from signature_setups import APPLICATION_NAME, pack_setup  # noqa: E402
 from desktop import Background, BellWatch, Desktop, Pixels, Rect, StubRun, artwork, bitmap_mean  # noqa: E402
 
 CAPTION = "Lumetra Installer"
@@ -21,6 +22,22 @@ PURPLE = (128, 0, 128)
 NET40_MESSAGE = ("Lumetra Installer requires .NET (full) 4.0. "
                  "Please download from the Microsoft Download Center and retry.")
 NET40_PAGE = "http://www.microsoft.com/en-us/download/details.aspx?id=17718"
+
+
+def setUpModule():
+    """The first window of a fresh prefix takes long (Wine builds its font cache then): open
+    and close one dialog before the tests start measuring."""
+    wine = Wine("win32")
+    desktop = Desktop(wine)
+    result = wine.scratch("warm-up") / "result.txt"
+    run = Background(wine, win_program("ui_probe"), ["dialog", "notice", f"--result={wine.win_path(result)}"],
+                     timeout=240)
+    try:
+        desktop.wait_window(CAPTION, timeout=200)
+        desktop.key("Escape")
+        run.finish(timeout=60)
+    finally:
+        run.stop()
 
 
 def close_to(colour, other, tolerance=24):
@@ -375,6 +392,168 @@ class SplashWindow(DialogTestCase):
         self.signal(tag, "installer-window")
         self.signal(tag, "done")
         self.assertEqual(run.finish(), 0)
+
+
+class WholeRun(DialogTestCase):
+    """Interactive runs of a setup file packed with the test payload as its program. The file
+    is unsigned, so each run first asks about its signature; Yes goes on."""
+    PAYLOAD_TITLE = "Brennix test payload"
+
+    @classmethod
+    def setUpClass(cls):
+        shared = Wine("win32").scratch("WholeRun.shared")
+        cls.setup_exe = pack_setup(shared / "setup.exe", shared / "payload")
+
+    def start(self, args=(), **payload_env):
+        run = StubRun(self.wine, args, env={f"BRENNIX_PAYLOAD_{k.upper()}": v for k, v in payload_env.items()},
+                      setup_exe=self.setup_exe)
+        self.runs.append(run)
+        question = self.desktop.wait_window(APPLICATION_NAME)
+        self.assertEqual(question.control(1).text, "Yes", "the unsigned file was not questioned")
+        self.desktop.click(*question.control(1).rect.center)
+        return run
+
+    def test_splash_shown_until_the_installer_shows_its_window(self):
+        run = self.start(window="visible:4000", linger="4000")
+        end = time.monotonic() + 3
+        splash = []
+        while not splash and time.monotonic() < end:
+            splash = [rect for visible, rect in self.desktop.untitled_dialogs() if visible]
+        self.assertTrue(splash, "no splash while the installer starts")
+        self.desktop.wait_settled(0.3)
+        shot = self.desktop.screenshot("run_splash")
+        inside = Rect(splash[0].left + 3, splash[0].top + 3, splash[0].right - 3, splash[0].bottom - 3)
+        self.assertTrue(close_to(Pixels(shot, inside).mean(), bitmap_mean(artwork("splash.bmp"))))
+
+        self.desktop.wait_window(self.PAYLOAD_TITLE, timeout=20)
+        self.desktop.wait_settled(1.0)
+        self.desktop.screenshot("run_installer_window")
+        self.assertEqual([rect for visible, rect in self.desktop.untitled_dialogs() if visible], [],
+                         "the splash stayed over the installer's window")
+        self.assertTrue(run.running(), "the installer was not waited for")
+        self.assertEqual(run.exit_code(), 0)
+
+    def visible_splashes(self):
+        return [rect for visible, rect in self.desktop.untitled_dialogs() if visible]
+
+    def answer_drive_prompt(self, payload_delay_ms: int):
+        """Starts a run whose temp folder cannot be written; checks that no splash is up while the
+        drive prompt asks for another folder, then answers it with a writable one."""
+        missing = self.scratch / "missing" / "folder"
+        run = self.start(["temp", self.win(missing)], window=f"visible:{payload_delay_ms}", linger="1000")
+        prompt = None
+        end = time.monotonic() + 30
+        while prompt is None and time.monotonic() < end:
+            window = self.desktop.window(APPLICATION_NAME)
+            if window is not None and any(c.id == 1005 for c in window.controls):
+                prompt = window
+        self.assertIsNotNone(prompt, "the unwritable temp folder brought no drive prompt")
+        self.desktop.wait_settled(1.0)
+        self.desktop.screenshot("run_drive_prompt")
+        self.assertEqual(self.visible_splashes(), [], "the splash stays up over the drive prompt")
+        # The old path is selected: typing replaces it.
+        self.desktop.xdotool("type", "--delay", "40", self.win(self.scratch))
+        self.desktop.key("Return")
+        return run
+
+    def test_splash_hidden_while_the_drive_prompt_is_open(self):
+        run = self.answer_drive_prompt(payload_delay_ms=2000)
+        self.desktop.wait_window(self.PAYLOAD_TITLE, timeout=20)
+        self.assertEqual(run.exit_code(), 0)
+
+    # Known fault: the prompt count is read only when the main thread wakes, and nothing wakes
+    # it when the prompt closes (no window of its own is visible then), so the splash stays
+    # hidden until the installer's window ends it. Remove the marker once the worker wakes the
+    # main thread after changing the count.
+    @unittest.expectedFailure
+    def test_splash_back_after_the_drive_prompt(self):
+        run = self.answer_drive_prompt(payload_delay_ms=8000)
+        end = time.monotonic() + 6
+        splash = []
+        while not splash and time.monotonic() < end:
+            splash = self.visible_splashes()
+        self.assertTrue(splash, "the splash did not come back after the prompt")
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_installer_runtime_failure_is_reported_with_the_download_page(self):
+        run = self.start(exit=str(-0x7FECE900))  # 0x80131700
+        report = self.desktop.wait_window(APPLICATION_NAME)
+        self.desktop.wait_settled()
+        self.desktop.screenshot("run_runtime_failure")
+        message = report.control(1000).text
+        self.assertTrue(message.startswith(f"{APPLICATION_NAME} requires "), message)
+        self.assertTrue(message.endswith("Please download from the Microsoft Download Center and retry."
+                                         "\r\n(.NET 4 was detected.)"), message)
+        self.assertRegex(report.control(1001).text, r"^https?://(www|dotnet)\.microsoft\.com/")
+        self.assertFalse(report.control(1).visible)
+        self.desktop.key("Escape")
+        self.assertEqual(run.exit_code(), 0x80131700)
+
+
+class CommandLineReport(DialogTestCase):
+    """The stub itself reporting a value keyword written as a switch."""
+    ARGS = ["/temp", "C:\\x"]
+    USAGE = ("Command line '/temp C:\\x' incorrect.\nValid switches include:- \n\t extract [path] log [path] temp [path]\n"
+             "Example\n\t log c:\\log.txt /IAgreeToTheEULA")
+
+    def test_report_and_escape(self):
+        run = StubRun(self.wine, self.ARGS)
+        self.runs.append(run)
+        window = self.desktop.wait_window(CAPTION)
+        self.desktop.wait_settled()
+        shot = self.desktop.screenshot("stub_usage_report")
+        self.assertEqual(window.control(1000).text, self.USAGE)
+        self.assertEqual(window.control(1003).text, "Error")
+        self.assertEqual(window.control(1001).text, "")
+        self.assertFalse(window.control(1).visible)
+        self.assertEqual(window.control(2).text, "Cancel")
+        banner = window.pictures()[0].rect
+        self.assertTrue(close_to(Pixels(shot, Rect(banner.left + 2, banner.top + 2, banner.right - 2, banner.bottom - 2))
+                                 .mean(), bitmap_mean(artwork("banner.bmp"))))
+        self.assertIsNotNone(Pixels(shot, window.control(1003).rect).ink_box(self.face_colour(shot, window)))
+        self.desktop.key("Escape")
+        self.assertEqual(run.exit_code(), 0x80030057)
+
+    def test_close_box(self):
+        run = StubRun(self.wine, self.ARGS)
+        self.runs.append(run)
+        window = self.desktop.wait_window(CAPTION)
+        self.desktop.click(*window.close_box)
+        self.assertEqual(run.exit_code(), 0x80030057)
+
+    def test_silent_run_logs_the_report_and_shows_nothing(self):
+        log = self.scratch / "usage.log"
+        run = StubRun(self.wine, ["/IAgreeToTheEULA", "log", self.win(log), *self.ARGS], timeout=30)
+        self.runs.append(run)
+        # A dialog would keep the stub waiting until its time limit.
+        self.assertEqual(run.exit_code(), 0x80030057)
+        self.assertNotIn(CAPTION, self.desktop.titles())
+        # The report quotes the whole command-line tail, the log switch included.
+        usage = self.USAGE.replace("'/temp C:\\x'", f"'/IAgreeToTheEULA log {self.win(log)} /temp C:\\x'")
+        self.assertIn("\n" + usage + "\nEnded ", read_log(log))
+
+
+class RefusedSignature(DialogTestCase):
+    """A whole interactive run of the unsigned stub: Wine's trust provider fails it, so the run
+    asks; after No, the report of the refusal waits for the user instead of closing at once
+    (the quit message the question's end posted is dropped before the report runs)."""
+
+    def test_refusal_report_stays_until_closed(self):
+        run = StubRun(self.wine)
+        self.runs.append(run)
+        question = self.desktop.wait_window(CAPTION)
+        if question.control(1).text != "Yes":
+            self.skipTest("this build's stub does not check its own signature")
+        self.desktop.click(*question.control(2).rect.center)
+        self.desktop.wait_settled(2.0)
+        report = self.desktop.wait_window(CAPTION)
+        self.desktop.screenshot("refusal_report")
+        self.assertEqual(report.control(1000).text, "Failed to run Lumetra Installer error 0x800b0100.")
+        self.assertFalse(report.control(1).visible)
+        self.assertEqual(report.control(2).text, "Cancel")
+        self.assertTrue(run.running(), "the report closed by itself")
+        self.desktop.key("Escape")
+        self.assertEqual(run.exit_code(), 0x800B0100)
 
 
 if __name__ == "__main__":

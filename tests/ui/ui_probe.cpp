@@ -11,7 +11,8 @@
 //       named events NAME.prompt, NAME.prompt-closed, NAME.installer-window and NAME.done are set
 //   ui_probe signal NAME          sets the named event NAME (creating it if need be)
 //   ui_probe controls TITLE       one line per child of the visible top-level window TITLE:
-//       "control\t<id>\t<class>\t<visible>\t<left>\t<top>\t<right>\t<bottom>\t<text>", after
+//       "control\t<id>\t<class>\t<visible>\t<left>\t<top>\t<right>\t<bottom>\t<text>" (texts with
+//       \\, \t, \r and \n escaped), after
 //       "window\t<left>\t<top>\t<right>\t<bottom>\t<client left>\t<client top>\t<client right>\t<client bottom>\t<enabled>"
 //   ui_probe windows              "top\t<visible>\t<class>\t<left>\t<top>\t<right>\t<bottom>\t<title>"
 //       for every top-level window with a title or of the dialog class
@@ -212,6 +213,15 @@ int Signal(const std::wstring& name)
     return event && SetEvent(event.Get()) ? 0 : 1;
 }
 
+// A window's text read without sending it a message: a window whose thread is busy (the stub's
+// main thread during its signature check) would otherwise stall the probe.
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[1024] = {};
+    const int length = InternalGetWindowText(window, text, 1024);
+    return std::wstring(text, length > 0 ? length : 0);
+}
+
 struct TitleSearch {
     const std::wstring* title;
     HWND found;
@@ -220,7 +230,7 @@ struct TitleSearch {
 BOOL CALLBACK MatchTitle(HWND window, LPARAM context)
 {
     auto* search = reinterpret_cast<TitleSearch*>(context);
-    if (IsWindowVisible(window) && ReadWindowText(window) == *search->title) {
+    if (IsWindowVisible(window) && TextOf(window) == *search->title) {
         search->found = window;
         return FALSE;
     }
@@ -232,6 +242,22 @@ HWND FindTopLevel(const std::wstring& title)
     TitleSearch search = {&title, nullptr};
     EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// A window text on one line: backslash, tab, CR and LF written as \\, \t, \r and \n.
+std::wstring OneLine(const std::wstring& text)
+{
+    std::wstring line;
+    for (const wchar_t c : text) {
+        switch (c) {
+        case L'\\': line += L"\\\\"; break;
+        case L'\t': line += L"\\t"; break;
+        case L'\r': line += L"\\r"; break;
+        case L'\n': line += L"\\n"; break;
+        default: line += c; break;
+        }
+    }
+    return line;
 }
 
 std::wstring ClassOf(HWND window)
@@ -259,14 +285,14 @@ int ListControls(const std::wstring& title)
         GetWindowRect(child, &rect);
         swprintf(line, 512, L"control\t%d\t%ls\t%d\t%ld\t%ld\t%ld\t%ld\t", GetDlgCtrlID(child), ClassOf(child).c_str(),
                  IsWindowVisible(child) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom);
-        Print(line + ReadWindowText(child));
+        Print(line + OneLine(TextOf(child)));
     }
     return 0;
 }
 
 BOOL CALLBACK PrintTopLevel(HWND window, LPARAM)
 {
-    const std::wstring title = ReadWindowText(window);
+    const std::wstring title = TextOf(window);
     const std::wstring kind = ClassOf(window);
     if (title.empty() && kind != L"#32770")
         return TRUE;
@@ -275,7 +301,7 @@ BOOL CALLBACK PrintTopLevel(HWND window, LPARAM)
     wchar_t line[256];
     swprintf(line, 256, L"top\t%d\t%ls\t%ld\t%ld\t%ld\t%ld\t", IsWindowVisible(window) ? 1 : 0, kind.c_str(), rect.left,
              rect.top, rect.right, rect.bottom);
-    Print(line + title);
+    Print(line + OneLine(title));
     return TRUE;
 }
 
