@@ -1,5 +1,7 @@
 #include "app/CommandLineInfoEx.h"
 
+#include "framework/TextCompare.h"
+
 #include <algorithm>
 
 namespace {
@@ -8,35 +10,10 @@ namespace {
 constexpr const wchar_t* kValueKeywords[] = {L"temp", L"extract", L"log", L"products"};
 constexpr wchar_t kQuotedPropertyStart[] = L"CFU=\"";
 
-wchar_t FoldAscii(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-// The names compared here are all ASCII; other characters compare exactly.
-bool EqualsNoCase(const std::wstring& text, const wchar_t* other)
-{
-    size_t i = 0;
-    for (; i < text.size() && other[i] != L'\0'; ++i) {
-        if (FoldAscii(text[i]) != FoldAscii(other[i]))
-            return false;
-    }
-    return i == text.size() && other[i] == L'\0';
-}
-
-bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix)
-{
-    for (size_t i = 0; prefix[i] != L'\0'; ++i) {
-        if (i >= text.size() || FoldAscii(text[i]) != FoldAscii(prefix[i]))
-            return false;
-    }
-    return true;
-}
-
 bool IsValueKeyword(const std::wstring& word)
 {
     return std::any_of(std::begin(kValueKeywords), std::end(kValueKeywords),
-                       [&](const wchar_t* keyword) { return EqualsNoCase(word, keyword); });
+                       [&](const wchar_t* keyword) { return EqualsNoCaseAscii(word, keyword); });
 }
 
 // The runtime's splitting reads 2n backslashes before a double quote as n backslashes and the
@@ -99,7 +76,7 @@ void CCommandLineInfoEx::ParseParam(const wchar_t* param, bool isFlag, bool isLa
         m_strPendingSwitch = word;
         return;
     }
-    if (StartsWithNoCase(word, kQuotedPropertyStart)) {
+    if (StartsWithNoCaseAscii(word, kQuotedPropertyStart)) {
         m_bInQuote = true;
         m_strQuoted.clear();
     }
@@ -123,7 +100,7 @@ void CCommandLineInfoEx::ParseParam(const wchar_t* param, bool isFlag, bool isLa
 bool CCommandLineInfoEx::IsSwitchSet(const std::wstring& name) const
 {
     std::wstring value;
-    return m_mapSwitches.Lookup(name, value) && EqualsNoCase(value, L"TRUE");
+    return m_mapSwitches.Lookup(name, value) && EqualsNoCaseAscii(value, L"TRUE");
 }
 
 void CCommandLineInfoEx::SetSwitchValue(const std::wstring& name, const std::wstring& value)
@@ -137,7 +114,7 @@ void CCommandLineInfoEx::BuildCommandLine(const std::wstring& programName, std::
     for (const CSwitchMap::Entry& entry : m_mapSwitches.Entries()) {
         const std::wstring& name = entry.first;
         const std::wstring& value = entry.second;
-        if (EqualsNoCase(value, L"TRUE"))
+        if (EqualsNoCaseAscii(value, L"TRUE"))
             commandLine += L"/" + name + L" ";
         else if (value.empty())
             commandLine += name + L" ";

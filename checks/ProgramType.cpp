@@ -1,5 +1,7 @@
 #include "checks/ProgramType.h"
 
+#include "framework/TextCompare.h"
+
 #include <iterator>
 
 namespace {
@@ -31,21 +33,6 @@ constexpr ProcessorModeRow kProcessorModes[] = {
     {ptAny, ProcessorModeAction::Pass, ProcessorModeAction::Switch},
 };
 
-wchar_t FoldAscii(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-bool EqualsNoCase(const std::wstring& text, const wchar_t* name)
-{
-    size_t i = 0;
-    for (; i < text.size() && name[i] != L'\0'; ++i) {
-        if (FoldAscii(text[i]) != FoldAscii(name[i]))
-            return false;
-    }
-    return i == text.size() && name[i] == L'\0';
-}
-
 const ProgramTypeName& RowFor(ProgramType type)
 {
     for (const ProgramTypeName& row : kProgramTypes) {
@@ -60,7 +47,7 @@ const ProgramTypeName& RowFor(ProgramType type)
 ProgramType ProgramTypeFromText(const std::wstring& text)
 {
     for (const ProgramTypeName& row : kProgramTypes) {
-        if (row.text == nullptr || EqualsNoCase(text, row.text))
+        if (row.text == nullptr || EqualsNoCaseAscii(text, row.text))
             return row.type;
     }
     return ptAny;

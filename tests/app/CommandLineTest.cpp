@@ -1,5 +1,6 @@
 // The command line as the stub reads it: arguments -> dictionary -> installer's command line.
 #include "app/CommandLineInfoEx.h"
+#include "tests/app/ParseArguments.h"
 #include "tests/support/RuntimeArguments.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +13,10 @@ namespace {
 
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
 
-// Runs the arguments through the framework's parsing, as the stub's start-up does.
 CCommandLineInfoEx Parse(const std::vector<std::wstring>& arguments)
 {
-    std::vector<const wchar_t*> argv = {L"C:\\Downloads\\setup.exe"};
-    for (const std::wstring& argument : arguments)
-        argv.push_back(argument.c_str());
     CCommandLineInfoEx info;
-    ParseCommandLine(info, static_cast<int>(argv.size()), argv.data());
+    ParseArguments(info, arguments);
     return info;
 }
 

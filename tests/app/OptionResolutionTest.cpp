@@ -1,5 +1,6 @@
 // The options the stub acts on, resolved from the command line against a fake platform.
 #include "app/OptionResolution.h"
+#include "tests/app/ParseArguments.h"
 
 #include <gtest/gtest.h>
 
@@ -45,11 +46,8 @@ struct Resolved {
 
 Resolved Resolve(const std::vector<std::wstring>& arguments, const std::wstring& programName = L"")
 {
-    std::vector<const wchar_t*> argv = {L"setup.exe"};
-    for (const std::wstring& argument : arguments)
-        argv.push_back(argument.c_str());
     CCommandLineInfoEx info;
-    ParseCommandLine(info, static_cast<int>(argv.size()), argv.data());
+    ParseArguments(info, arguments);
     Resolved resolved;
     resolved.result = ResolveOptions(info, programName, resolved.environment, resolved.options);
     return resolved;
@@ -192,17 +190,17 @@ TEST(OptionResolution, FlagsFollowTheirSwitches)
 
 TEST(OptionResolution, ASecondPassStartsAfreshAndCarriesTheProgramName)
 {
-    std::vector<const wchar_t*> argv = {L"setup.exe", L"/keep", L"log", L"C:\\Logs"};
+    const std::vector<std::wstring> arguments = {L"/keep", L"log", L"C:\\Logs"};
     FakeEnvironment environment;
     RunOptions options;
     CCommandLineInfoEx first;
-    ParseCommandLine(first, 4, argv.data());
+    ParseArguments(first, arguments);
     ASSERT_EQ(ResolveOptions(first, L"", environment, options), 0);
     options.removeTempFolder = true;  // as if changed in between
     options.tempFolder = L"D:\\";
 
     CCommandLineInfoEx second;
-    ParseCommandLine(second, 4, argv.data());
+    ParseArguments(second, arguments);
     ASSERT_EQ(ResolveOptions(second, L"Corvane Installer", environment, options), 0);
     EXPECT_FALSE(options.removeTempFolder);
     EXPECT_EQ(options.tempFolder, L"C:\\Users\\u\\Temp\\");
