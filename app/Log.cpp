@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
+#include <new>
 
 namespace {
 bool s_bLogOpen = false;
@@ -35,11 +36,15 @@ void WriteLog(const wchar_t* text)
 {
     if (text == nullptr)
         return;
-    const std::wstring message(text, wcslen(text));
-    if (s_bLogOpen)
-        WriteToFile(message);
-    else
-        s_strLogBuffer += message;
+    // The log has no way to report that memory ran out: the message is dropped.
+    try {
+        const std::wstring message(text, wcslen(text));
+        if (s_bLogOpen)
+            WriteToFile(message);
+        else
+            s_strLogBuffer += message;
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 void WriteLog(const std::wstring& text)
@@ -51,9 +56,12 @@ void WriteLogFormat(const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    const std::wstring message = FormatStringV(format, args);
+    try {
+        WriteLog(FormatStringV(format, args));
+    } catch (const std::bad_alloc&) {
+        // As in WriteLog: a message that cannot be formatted is dropped.
+    }
     va_end(args);
-    WriteLog(message);
 }
 
 void OpenLogFile(const std::string& ansiPath)

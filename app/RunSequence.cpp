@@ -4,7 +4,9 @@
 #include "app/Log.h"
 #include "checks/AdminCheck.h"
 #include "checks/MsiEngineCheck.h"
+#include "framework/CommonControls.h"
 #include "framework/Handles.h"
+#include "framework/MessageQueue.h"
 #include "framework/StringTable.h"
 #include "framework/Thread.h"
 #include "res/resource.h"
@@ -17,17 +19,6 @@
 #include <shellapi.h>
 
 namespace {
-
-// Dispatches every waiting message except the quit message, which is dropped: a dialog that
-// was the main window posts one when it is destroyed, and it must not end a later modal loop.
-void DrainMessageQueue()
-{
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message != WM_QUIT)
-            DispatchMessageW(&message);
-    }
-}
 
 ObjectHandle CreateManualResetEvent()
 {
@@ -52,8 +43,7 @@ BOOL CBrennixInstallerApp::InitInstance()
 {
     m_nPromptCount = 0;
 
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    InitCommonControlsSystem(ICC_WIN95_CLASSES);
     CoInitialize(nullptr);  // never undone on this thread: the process ends after the run
 
     ResultCode result = ParseOptions();
@@ -111,7 +101,7 @@ ResultCode CBrennixInstallerApp::VerifyOwnSignature(TrustProviderCall askTrustPr
     m_pMainWnd = nullptr;
     // Whatever the answer, the quit message posted for the destroyed question must not close
     // the next dialog (after a refusal, the report that explains it).
-    DrainMessageQueue();
+    DispatchWaitingMessages();
     return answer == IDOK ? Result::Ok : Result::NoSignature;
 }
 

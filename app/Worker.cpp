@@ -2,6 +2,7 @@
 #include "app/BrennixInstallerApp.h"
 #include "app/Log.h"
 #include "checks/TempDrivePrompt.h"
+#include "framework/MessageQueue.h"
 #include "framework/Wnd.h"
 #include "payload/EmbeddedInformation.h"
 #include "payload/Extraction.h"
@@ -65,11 +66,7 @@ int WaitForWorker(const HANDLE events[2], CBrennixInstallerApp* app, CWnd* splas
     HWND splashWindow = splash != nullptr ? splash->GetSafeHwnd() : nullptr;
     int32_t seenPromptCount = 0;
     for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message != WM_QUIT)
-                DispatchMessageW(&message);
-        }
+        DispatchWaitingMessages();
 
         const int32_t promptCount = app->m_nPromptCount;
         if (promptCount != seenPromptCount && splashWindow != nullptr) {

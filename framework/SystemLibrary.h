@@ -1,8 +1,9 @@
 #pragma once
 // Libraries that are not on the platform's known-DLL list (trust, crypto, version, shell
-// light-weight, common controls) are loaded by full path from the system folder, never by
-// name: a copy planted beside the setup file must not be picked up. Link such libraries only
-// through these calls, never with an import library.
+// light-weight) are loaded by full path from the system folder, never by name: a copy planted
+// beside the setup file must not be picked up. Link such libraries only through these calls,
+// never with an import library (an import is resolved at process start, before the search
+// path is restricted). The common controls have their own loader (CommonControls.h).
 #include <windows.h>
 
 // The library `name` (e.g. L"wintrust.dll") from the system folder, loaded once and kept for

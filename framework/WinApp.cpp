@@ -1,5 +1,7 @@
 #include "framework/WinApp.h"
 
+#include <cstdlib>
+
 namespace {
 CWinApp* s_pApp = nullptr;
 }
@@ -23,6 +25,11 @@ BOOL CWinApp::InitInstance()
 int CWinApp::ExitInstance()
 {
     return 0;
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info)
+{
+    ::ParseCommandLine(info, __argc, __wargv);
 }
 
 CWinApp* AfxGetApp()

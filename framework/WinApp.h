@@ -2,6 +2,8 @@
 // The application object's base: the entry point constructs nothing but the one static
 // application object, calls InitInstance and then ExitInstance, and ends the process with the
 // latter's result.
+#include "framework/CommandLineInfo.h"
+
 #include <windows.h>
 
 class CWnd;
@@ -15,6 +17,10 @@ public:
     virtual BOOL InitInstance();
     // Returns the process exit code.
     virtual int ExitInstance();
+
+    // Hands each argument of the process's argument vector (as the C runtime split the
+    // command line) after the program's own name to `info`.
+    void ParseCommandLine(CCommandLineInfo& info);
 
     HINSTANCE m_hInstance = nullptr;
     // The raw command-line tail: the command line without the program's own name.

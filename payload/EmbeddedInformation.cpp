@@ -49,7 +49,8 @@ void WriteDataFile(const std::wstring& outputPath, const uint8_t* data, size_t s
 ResultCode WriteEmbeddedInformation()
 {
     std::wstring outputPath;
-    GetTempFolder(outputPath);
+    if (!GetTempFolder(outputPath))
+        return Result::Ok;  // the working folder cannot be used (logged there): nothing to write into
     if (!outputPath.empty() && outputPath.back() != L'\\')
         outputPath += L'\\';
     outputPath += L"info.xml";

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the built stub silently under Wine with a log and prints the log and the exit code.
+# Packs a sample payload into a setup file, runs it silently under Wine with a log, prints the
+# log and the exit code and saves a screenshot of the demo installer (build/demo-screenshot.png).
 set -euo pipefail
 build_dir=$(cd "${1:-build}" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)

@@ -3,11 +3,14 @@
 Paths come from the environment that ctest sets (see cmake/BrennixTesting.cmake):
 BRENNIX_SOURCE_DIR, BRENNIX_NATIVE_BUILD_DIR, BRENNIX_WIN_BUILD_DIR, BRENNIX_WINE_STATE_DIR.
 """
+import fcntl
 import os
 import shutil
 import subprocess
 import tempfile
+import time
 import unittest
+from contextlib import contextmanager
 from dataclasses import dataclass, field
 from pathlib import Path, PureWindowsPath
 
@@ -18,6 +21,11 @@ WINE_STATE_DIR = Path(os.environ.get("BRENNIX_WINE_STATE_DIR", NATIVE_BUILD_DIR 
 
 # Every Wine run gets a time limit, so a hanging stub fails its test instead of hanging CI.
 DEFAULT_TIMEOUT = 90
+
+# The test run's signing identity (see sign) and the signed copy of the stub.
+SIGNING_DIR = WINE_STATE_DIR / "signing"
+# The identity's certificates are valid for 30 days; a kept prefix gets a new one well before.
+SIGNING_MAX_AGE = 7 * 24 * 3600
 
 
 def stub_exe() -> Path:
@@ -169,6 +177,70 @@ def run_stub(setup_exe=None, args=None, cmdline=None, env=None, arch="win32", ti
     if not text.startswith("0x"):
         raise AssertionError(f"stub did not finish: {text} (launcher {result.returncode}, {result.stderr[-500:]!r})")
     return Run(int(text, 16), result.stdout, result.stderr, command_line)
+
+
+@contextmanager
+def _signing_lock():
+    """Serialises the test processes of a run while they make or use the signing identity."""
+    SIGNING_DIR.mkdir(parents=True, exist_ok=True)
+    with open(WINE_STATE_DIR / "signing.lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        yield
+
+
+def _run_signer():
+    """The test run's signer, whose CA both prefixes trust in their machine Root store; made on
+    first use (the fixture forgets the trust when it makes a prefix afresh). Call under the lock."""
+    from signing import Signer, TestCertificates, add_trusted_root
+
+    files = [SIGNING_DIR / name for name in ("ca.crt", "ca.der", "signer.crt", "signer.key")]
+    if not all(f.exists() for f in files) or time.time() - files[0].stat().st_mtime > SIGNING_MAX_AGE:
+        certificates = TestCertificates("Brennix Test Run CA")
+        try:
+            signer = certificates.issue("signer", "Brennix Test Run Signer")
+            shutil.copy(certificates.ca_cert, files[0])
+            files[1].write_bytes(certificates.ca_der())
+            shutil.copy(signer.cert, files[2])
+            shutil.copy(signer.key, files[3])
+        finally:
+            certificates.close()
+        for marker in SIGNING_DIR.glob("trusted-*"):
+            marker.unlink()
+    for arch in ("win32", "win64"):
+        marker = SIGNING_DIR / f"trusted-{arch}"
+        if not marker.exists():
+            add_trusted_root(Wine(arch), files[1].read_bytes())
+            marker.write_text("")
+    return Signer(files[2], files[3], files[0])
+
+
+def sign(path, program_name=None) -> Path:
+    """Signs a setup file in place with the test run's signer, so that the stub's check of its
+    own signature passes (the run's CA is trusted in both prefixes). program_name goes into the
+    signature's program-name attribute (ASCII form). Returns the path."""
+    path = Path(path)
+    unsigned = path.with_name(path.name + ".unsigned")
+    with _signing_lock():
+        signer = _run_signer()
+        shutil.move(path, unsigned)
+        try:
+            signer.sign(unsigned, path, program_name)
+        finally:
+            unsigned.unlink(missing_ok=True)
+    return path
+
+
+def signed_stub() -> Path:
+    """The built stub signed by the test run's signer, with no program name in the signature
+    (made once per run, again when the stub is rebuilt). Copy it before changing it."""
+    target = SIGNING_DIR / "BrennixInstaller.exe"
+    with _signing_lock():
+        signer = _run_signer()
+        if not target.exists() or target.stat().st_mtime < stub_exe().stat().st_mtime:
+            partial = target.with_suffix(".partial")
+            signer.sign(stub_exe(), partial)
+            partial.replace(target)
+    return target
 
 
 def read_log(path, codepage: str = "cp1252") -> str:

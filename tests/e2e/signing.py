@@ -127,17 +127,22 @@ def verify_with_osslsigncode(path, ca_cert) -> subprocess.CompletedProcess:
                           capture_output=True, timeout=60)
 
 
-@contextmanager
-def trusted_root(wine, certificates: TestCertificates):
-    """The test CA in the prefix's machine Root store for the span of the block.
+def add_trusted_root(wine, der: bytes) -> str:
+    """Puts a CA certificate (DER bytes) into the prefix's machine Root store; returns its key.
 
     A certificate there is a registry key named by its SHA-1 thumbprint whose Blob value holds
     the certificate as a serialized store element: property 32 (the encoded certificate), a
     reserved 1, the length, then the DER bytes."""
-    der = certificates.ca_der()
     blob = struct.pack("<III", 32, 1, len(der)) + der
-    key = ROOT_STORE_KEY + "\\" + certificates.ca_thumbprint()
+    key = ROOT_STORE_KEY + "\\" + hashlib.sha1(der).hexdigest().upper()
     wine.reg_add(key, "Blob", blob.hex(), kind="REG_BINARY")
+    return key
+
+
+@contextmanager
+def trusted_root(wine, certificates: TestCertificates):
+    """The test CA in the prefix's machine Root store for the span of the block."""
+    key = add_trusted_root(wine, certificates.ca_der())
     try:
         yield
     finally:

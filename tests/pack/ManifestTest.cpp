@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/pack/PackTestSupport.h"
+#include "payload/Manifest.h"
 #include "tools/pack/Manifest.h"
 #include "tools/pack/PayloadFolder.h"
 #include "tools/pack/PeCheckSum.h"
@@ -24,6 +25,28 @@ TEST(Manifest, NamesAreWrittenInWindows1252) {
   std::vector<uint8_t> text;
   ASSERT_TRUE(BuildManifestText({{102, "Caf\xC3\xA9 \xE2\x82\xAC \xC5\xB8.txt", 1}}, text).ok());
   EXPECT_EQ(Text(text), "102*Caf\xE9 \x80 \x9F.txt*1");
+}
+
+// The stub's own parser reads back exactly what was packed, once the bytes are decoded as the
+// stub decodes them on a Windows-1252 system.
+TEST(Manifest, StubParserReadsBackThePackedEntries) {
+  const std::vector<ManifestEntry> entries = {
+      {102, "Setup.exe", 4099}, {103, "lib\\deeper\\empty.txt", 0}, {104, "Caf\xC3\xA9 \xE2\x82\xAC.txt", 14},
+      {65535, "last.bin", 2147483647},
+  };
+  std::vector<uint8_t> text;
+  ASSERT_TRUE(BuildManifestText(entries, text).ok());
+  std::wstring wide;
+  for (uint8_t byte : text) wide += byte == 0x80 ? L'\u20ac' : static_cast<wchar_t>(byte);  // the one 0x80-0x9F byte used
+  ManifestMap map;
+  ParseManifest(wide, map);
+  ASSERT_EQ(map.size(), entries.size());
+  EXPECT_EQ(map[102].m_strFileName, L"Setup.exe");
+  EXPECT_EQ(map[102].m_nSize, 4099);
+  EXPECT_EQ(map[103].m_strFileName, L"lib\\deeper\\empty.txt");
+  EXPECT_EQ(map[103].m_nSize, 0);
+  EXPECT_EQ(map[104].m_strFileName, L"Caf\u00e9 \u20ac.txt");
+  EXPECT_EQ(map[65535].m_nSize, 2147483647);
 }
 
 TEST(Manifest, NamesItCannotCarryAreRefused) {
@@ -76,14 +99,17 @@ TEST(PayloadFolder, FilesBecomeBackslashNamesSortedWithSizes) {
   WriteText(scratch / "p" / "b" / "c" / "deep.txt", "");
   WriteText(scratch / "p" / "a.dll", "ab");
   std::filesystem::create_directories(scratch / "p" / "empty");
+  WriteText(scratch / "elsewhere" / "linked.txt", "via a link");
+  std::filesystem::create_directory_symlink(scratch / "elsewhere", scratch / "p" / "link");
   std::vector<PayloadFile> files;
   ASSERT_TRUE(ScanPayloadFolder(scratch / "p", files).ok());
-  ASSERT_EQ(files.size(), 3u);
+  ASSERT_EQ(files.size(), 4u);
   EXPECT_EQ(files[0].manifestName, "Setup.exe");
   EXPECT_EQ(files[0].size, 5u);
   EXPECT_EQ(files[1].manifestName, "a.dll");
   EXPECT_EQ(files[2].manifestName, "b\\c\\deep.txt");
   EXPECT_EQ(files[2].size, 0u);
+  EXPECT_EQ(files[3].manifestName, "link\\linked.txt");
   size_t program = 99;
   ASSERT_TRUE(ChooseProgram(files, "", program).ok());
   EXPECT_EQ(program, 0u);

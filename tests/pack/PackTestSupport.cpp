@@ -68,8 +68,14 @@ std::vector<uint8_t> BuildSyntheticPe(const SyntheticPeSpec& spec) {
   std::vector<std::vector<uint8_t>> contents;
   uint32_t rva = kSectionAlignment;
   uint32_t raw = headerSize;
+  const size_t debugDirectorySection = 1;
+  size_t debugDirectoryOffset = 0;
   for (const SyntheticSection& section : spec.sections) {
     std::vector<uint8_t> data = section.data;
+    if (spec.debugDataSection >= 0 && contents.size() == debugDirectorySection) {
+      debugDirectoryOffset = AlignUp(data.size(), 4);
+      data.resize(debugDirectoryOffset + 28, 0);
+    }
     if (section.role == SyntheticSection::kResources) data.assign(LayOutResourceSection(spec.resources, 0).size, 0);
     if (section.role == SyntheticSection::kRelocations) data.assign(12, 0);
     rvas.push_back(rva);
@@ -78,6 +84,13 @@ std::vector<uint8_t> BuildSyntheticPe(const SyntheticPeSpec& spec) {
     rva += static_cast<uint32_t>(AlignUp(std::max<uint32_t>(span, 1), kSectionAlignment));
     raw += static_cast<uint32_t>(AlignUp(data.size(), kFileAlignment));
     contents.push_back(std::move(data));
+  }
+  if (spec.debugDataSection >= 0) {
+    uint8_t* entry = &contents[debugDirectorySection][debugDirectoryOffset];
+    WriteU32(entry + 12, 2);  // CodeView
+    WriteU32(entry + 16, 4);
+    WriteU32(entry + 20, rvas[spec.debugDataSection]);
+    WriteU32(entry + 24, rawOffsets[spec.debugDataSection]);
   }
   for (size_t i = 0; i < spec.sections.size(); ++i) {
     std::vector<uint8_t>& data = contents[i];
@@ -135,6 +148,10 @@ std::vector<uint8_t> BuildSyntheticPe(const SyntheticPeSpec& spec) {
     WriteU32(entry + 20, rawOffsets[i]);
     WriteU32(entry + 36, section.characteristics);
     std::copy(contents[i].begin(), contents[i].end(), file.begin() + rawOffsets[i]);
+    if (spec.debugDataSection >= 0 && i == debugDirectorySection) {
+      WriteU32(optional + 96 + 8 * kDebugDirectory, static_cast<uint32_t>(rvas[i] + debugDirectoryOffset));
+      WriteU32(optional + 96 + 8 * kDebugDirectory + 4, 28);
+    }
     const int directory = section.role == SyntheticSection::kResources     ? kResourceDirectory
                           : section.role == SyntheticSection::kRelocations ? kBaseRelocationDirectory
                                                                            : -1;

@@ -45,6 +45,7 @@ struct SyntheticPeSpec {
   std::vector<uint8_t> certificate;  // certificate table at the end of the file
   uint32_t spareSectionHeaders = 4;  // room left in the headers for more sections
   size_t relocatedSection = 0;       // the section whose first page the relocations name
+  int debugDataSection = -1;         // when set, section 1 holds a debug directory pointing there
 };
 
 // Builds the image: section alignment 0x1000, file alignment 0x200; the relocation section

@@ -152,11 +152,26 @@ SyntheticPeSpec RelocationsIntoLaterSection() {
   return spec;
 }
 
+SyntheticPeSpec DebugDataAfterResources() {
+  SyntheticPeSpec spec = TypicalStubSpec(StubResources());
+  spec.debugDataSection = 5;
+  return spec;
+}
+
+TEST_F(PackedStub, DebugDataBeforeTheResourcesAllowsRebuildingInPlace) {
+  SyntheticPeSpec spec = TypicalStubSpec(StubResources());
+  spec.debugDataSection = 0;
+  ASSERT_TRUE(PackSpec(spec).result.ok());
+  EXPECT_EQ(ReadImage(ReadBytes(Out())).sections.size(), spec.sections.size());
+  EXPECT_EQ(PeLayoutProblems(ReadBytes(Out())), std::vector<std::string>());
+}
+
 TEST_F(PackedStub, AppendsANewResourceSectionWhenTheOldOneCannotMove) {
   const AppendCase cases[] = {
       {"a non-discardable section after the resources", NonDiscardableAfterResources},
       {"no resource section", NoResourceSection},
       {"relocations pointing into a section after the resources", RelocationsIntoLaterSection},
+      {"debug data in a section after the resources", DebugDataAfterResources},
   };
   for (const AppendCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -208,17 +223,19 @@ TEST_F(PackedStub, FullSectionTableIsRefusedWhenASectionMustBeAdded) {
 }
 
 TEST_F(PackedStub, OversizedPayloadIsRefusedWithoutOutput) {
-  // A sparse file: no disk is used, and the size check comes before anything is written.
-  const std::filesystem::path huge = scratch_ / "payload" / "huge.bin";
-  WriteText(huge, "");
-  std::filesystem::resize_file(huge, kMaxImageSize);
-  const PackRun run = PackSpec(TypicalStubSpec(StubResources()));
-  ASSERT_FALSE(run.result.ok());
-  EXPECT_NE(run.result.message().find("at most 1536 MiB"), std::string::npos) << run.result.message();
-  EXPECT_TRUE(std::filesystem::is_empty(scratch_.path()) ||
-              !std::filesystem::exists(Out()));
-  for (const auto& entry : std::filesystem::directory_iterator(scratch_.path())) {
-    EXPECT_EQ(entry.path().filename().string().find("setup.exe"), std::string::npos) << entry.path();
+  // Sparse files: no disk is used, and the size check comes before anything is written. The
+  // larger one would wrap the 32-bit header fields if it were not caught first.
+  for (uint64_t size : {kMaxImageSize, uint64_t{5} << 30}) {
+    SCOPED_TRACE(size);
+    const std::filesystem::path huge = scratch_ / "payload" / "huge.bin";
+    WriteText(huge, "");
+    std::filesystem::resize_file(huge, size);
+    const PackRun run = PackSpec(TypicalStubSpec(StubResources()));
+    ASSERT_FALSE(run.result.ok());
+    EXPECT_NE(run.result.message().find("at most 1536 MiB"), std::string::npos) << run.result.message();
+    for (const auto& entry : std::filesystem::directory_iterator(scratch_.path())) {
+      EXPECT_EQ(entry.path().filename().string().find("setup.exe"), std::string::npos) << entry.path();
+    }
   }
 }
 

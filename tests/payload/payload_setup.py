@@ -1,15 +1,61 @@
-"""Setup files for the payload tests, made by brennix-pack from the built stub, and the checks
-the tests share: log lines in order, the working folder, the test payload's report."""
+"""Setup files for the payload tests, made by brennix-pack from the built stub and signed by a
+test CA that the test prefixes trust (a silent run refuses an unsigned setup file), and the
+checks the tests share: log lines in order, the working folder, the test payload's report."""
 import re
 import shutil
 import subprocess
+from contextlib import ExitStack
 from pathlib import Path
 
-from harness import native_tool, read_log, read_payload_report, stub_exe, win_program
+from harness import native_tool, read_log, stub_exe, win_program
+from signing import TestCertificates, trusted_root
 
 GUID_NAME = r"\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}"
 ZERO_GUID_NAME = "{00000000-0000-0000-0000-000000000000}"
 PACK_TIMEOUT = 120
+
+
+class TrustedSigning:
+    """A test CA, trusted in the given Wine prefixes for as long as this lives, and a signer it
+    issued."""
+
+    def __init__(self, wines):
+        self._stack = ExitStack()
+        self.certificates = TestCertificates("Brennix Payload Test CA")
+        self._stack.callback(self.certificates.close)
+        self.signer = self.certificates.issue("payload", "Brennix Payload Tests")
+        for wine in wines:
+            self._stack.enter_context(trusted_root(wine, self.certificates))
+
+    def sign(self, unsigned: Path, signed: Path):
+        self.signer.sign(unsigned, signed)
+
+    def close(self):
+        self._stack.close()
+
+
+_signing = None
+
+
+def start_signing(wines):
+    """From now on pack() signs what it makes; call from setUpModule."""
+    global _signing
+    _signing = TrustedSigning(wines)
+
+
+def stop_signing():
+    global _signing
+    if _signing is not None:
+        _signing.close()
+        _signing = None
+
+
+def signed_copy(unsigned: Path, out: Path) -> Path:
+    """`unsigned` signed into `out`."""
+    if _signing is None:
+        raise AssertionError("start_signing() was not called")
+    _signing.sign(unsigned, out)
+    return out
 
 
 def make_sample_payload(folder: Path) -> dict:
@@ -31,9 +77,10 @@ def make_sample_payload(folder: Path) -> dict:
 
 def pack(out: Path, payload: Path = None, files=(), manifest: bytes = None, no_manifest=False,
          settings=None) -> Path:
-    """Packs a setup file. files: (id, manifest name, source path); manifest: the bytes of
-    resource 101 verbatim; settings: {string-table id: text}."""
-    args = [str(native_tool("brennix-pack")), "--stub", str(stub_exe()), "--out", str(out)]
+    """Packs and signs a setup file. files: (id, manifest name, source path); manifest: the
+    bytes of resource 101 verbatim; settings: {string-table id: text}."""
+    unsigned = out.with_name(out.stem + ".unsigned.exe")
+    args = [str(native_tool("brennix-pack")), "--stub", str(stub_exe()), "--out", str(unsigned)]
     if payload is not None:
         args += ["--payload", str(payload)]
     for resource_id, name, source in files:
@@ -49,7 +96,7 @@ def pack(out: Path, payload: Path = None, files=(), manifest: bytes = None, no_m
     result = subprocess.run(args, capture_output=True, timeout=PACK_TIMEOUT)
     if result.returncode != 0:
         raise AssertionError(f"brennix-pack failed: {result.stderr.decode(errors='replace')}")
-    return out
+    return signed_copy(unsigned, out)
 
 
 def fresh_folder(path: Path) -> Path:

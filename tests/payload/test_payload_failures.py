@@ -3,16 +3,25 @@ lines, and what is left on disk."""
 import os
 import re
 import stat
+import subprocess
 import unittest
 from pathlib import Path
 
-from harness import WineTestCase, read_payload_report, run_stub, stub_exe, win_program
-from payload_setup import (ZERO_GUID_NAME, assert_lines_in_order, fresh_folder, log_lines, make_sample_payload,
-                           pack, work_folder_from_log)
+from harness import Wine, WineTestCase, native_tool, run_stub, stub_exe, win_program
+from payload_setup import (ZERO_GUID_NAME, assert_lines_in_order, fresh_folder, log_lines, make_sample_payload, pack,
+                           signed_copy, start_signing, stop_signing, work_folder_from_log)
 
 E_FAIL = 0x80004005
 E_INVALIDARG = 0x80070057
 CORRUPT_FILE = 0x80040167
+
+
+def setUpModule():
+    start_signing([Wine("win32")])
+
+
+def tearDownModule():
+    stop_signing()
 
 
 class PayloadFailures(WineTestCase):
@@ -37,7 +46,7 @@ class PayloadFailures(WineTestCase):
         return sorted(str(p.relative_to(folder)) for p in folder.rglob("*") if p.is_file())
 
     def test_a_setup_file_without_payload_resources_fails_to_enumerate(self):
-        run, lines = self.run_setup(stub_exe())
+        run, lines = self.run_setup(signed_copy(stub_exe(), self.scratch / "bare-stub.exe"))
         self.assertEqual(run.exit_code, E_FAIL)
         assert_lines_in_order(self, lines, ["Enumerate Resources has failed", "Remove folder 'Yes'"])
         self.assertFalse(any(line.startswith("Enumerate Resources OK") for line in lines))
@@ -137,10 +146,10 @@ class PayloadLinks(WineTestCase):
         make_sample_payload(self.payload)
         self.setup = pack(self.scratch / "setup.exe", payload=self.payload)
 
-    def run_setup(self, *switches):
+    def run_setup(self, *switches, setup=None):
         log = self.scratch / "setup.log"
-        run = run_stub(self.setup, args=["log", self.win(log), "temp", self.win(self.base), "/IAgreeToTheEULA", "/zeroguid",
-                                         *switches], wine=self.wine)
+        run = run_stub(setup or self.setup, args=["log", self.win(log), "temp", self.win(self.base), "/IAgreeToTheEULA",
+                                                  "/zeroguid", *switches], wine=self.wine, cwd=self.win(self.scratch))
         return run, log_lines(log)
 
     def assert_target_untouched(self):
@@ -150,7 +159,13 @@ class PayloadLinks(WineTestCase):
 
     def test_a_working_folder_that_is_a_link_is_not_used(self):
         self.work.symlink_to(self.target, target_is_directory=True)
-        run, lines = self.run_setup()
+        # With embedded information, which would go into the working folder as "info.xml".
+        info = self.scratch / "info-source.xml"
+        info.write_bytes(b"<info>tagged</info>")
+        tagged = self.scratch / "tagged.exe"
+        subprocess.run([str(native_tool("brennix-tag")), "--in", str(self.setup), "--out", str(tagged), "--info", str(info)],
+                       check=True, capture_output=True, timeout=60)
+        run, lines = self.run_setup(setup=tagged)
         self.assertEqual(run.exit_code, E_FAIL)
         # (win() would follow the link; the stub names the link itself.)
         work = self.win(self.base) + "\\" + ZERO_GUID_NAME
@@ -161,6 +176,7 @@ class PayloadLinks(WineTestCase):
                                               "Deletion")) for line in lines))
         self.assertTrue(self.work.is_symlink())
         self.assert_target_untouched()
+        self.assertEqual(list(self.scratch.rglob("info.xml")), [], "no info.xml elsewhere either")
 
     def test_a_subfolder_that_is_a_link_is_not_written_through(self):
         self.work.mkdir()

@@ -6,15 +6,22 @@ import re
 import unittest
 from pathlib import Path
 
-from harness import WineTestCase, read_payload_report, run_stub, win_program
-from payload_setup import (GUID_NAME, ZERO_GUID_NAME, assert_lines_in_order, composed_command_line,
-                           fresh_folder, log_lines, make_sample_payload, pack, work_folder_from_log)
+from harness import Wine, WineTestCase, read_payload_report, run_stub, win_program
+from payload_setup import (GUID_NAME, ZERO_GUID_NAME, assert_lines_in_order, composed_command_line, fresh_folder,
+                           log_lines, make_sample_payload, pack, start_signing, stop_signing, work_folder_from_log)
+
+
+def setUpModule():
+    start_signing([Wine("win32")])
+
+
+def tearDownModule():
+    stop_signing()
 
 
 class PayloadRun(WineTestCase):
     @classmethod
     def setUpClass(cls):
-        from harness import Wine
         wine = Wine("win32")
         cls.shared = wine.scratch("PayloadRun.shared")
         cls.files = make_sample_payload(fresh_folder(cls.shared / "payload"))

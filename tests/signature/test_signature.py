@@ -7,10 +7,11 @@ Wine's own verdicts are used as they come: unsigned 0x800B0100, an altered file 
 failure, an untrusted root 0x800B0109, an expired certificate 0x800B0101. Verdicts Wine never
 gives are covered through the trust-call seam (signature_seam_test.cpp)."""
 import re
+import shutil
 import unittest
 from pathlib import Path
 
-from harness import Wine, WineTestCase, read_log, read_payload_report, run_stub
+from harness import Wine, WineTestCase, read_log, read_payload_report, run_stub, win_program
 from signature_setups import assert_in_order, change_one_code_byte, pack_setup, serial_of
 from signing import TestCertificates, trusted_root
 
@@ -21,10 +22,11 @@ MORE_INFO = "https://example.test/more-info"
 class SignedSetups(WineTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.wine_for_class = Wine("win32")
-        shared = cls.wine_for_class.scratch("SignedSetups.shared")
+        shared = Wine("win32").scratch("SignedSetups.shared")
         cls.certificates = TestCertificates("Brennix Test CA")
+        cls.addClassCleanup(cls.certificates.close)
         cls.other_ca = TestCertificates("Brennix Untrusted CA")
+        cls.addClassCleanup(cls.other_ca.close)
         publisher = cls.certificates.issue("publisher", "Brennix Test Publisher")
         expired = cls.certificates.issue("expired", "Brennix Expired Publisher", "20200101000000Z", "20200201000000Z")
         stranger = cls.other_ca.issue("stranger", "Brennix Stranger")
@@ -44,15 +46,7 @@ class SignedSetups(WineTestCase):
         expired.sign(cls.unsigned, cls.expired, program_name="x")
         cls.untrusted = shared / "untrusted.exe"
         stranger.sign(cls.unsigned, cls.untrusted, program_name="x")
-
-        cls.root = trusted_root(cls.wine_for_class, cls.certificates)
-        cls.root.__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.root.__exit__(None, None, None)
-        cls.certificates.close()
-        cls.other_ca.close()
+        cls.enterClassContext(trusted_root(Wine("win32"), cls.certificates))
 
     def run_setup(self, setup: Path, *switches, silent=True):
         """Runs the setup with a log; returns (run, log text, payload report or None)."""
@@ -174,6 +168,29 @@ class SignedSetups(WineTestCase):
     def test_untrusted_root_fails_the_check(self):
         self.assert_silent_failure(self.untrusted, 0x800B0109)
 
+
+
+class PlantedTrustLibrary(WineTestCase):
+    """A wintrust.dll that trusts everything, planted beside an unsigned setup file, is not what
+    the stub asks. Wine loads its own trust library whatever lies beside a program, unless told
+    to prefer native copies; the test tells it so, and a control program that links the library
+    by plain import shows that the plant is then picked up from that folder."""
+
+    def setUp(self):
+        super().setUp()
+        planted = win_program("payload").parent / "planted"
+        for name in ("wintrust.dll", "plain_import_probe.exe"):
+            shutil.copy(planted / name, self.scratch / name)
+        self.setup = pack_setup(self.scratch / "setup.exe", self.scratch / "payload")
+        self.wine.env["WINEDLLOVERRIDES"] += ";wintrust=n,b"
+
+    def test_the_plant_is_not_loaded(self):
+        control = self.wine.run(self.scratch / "plain_import_probe.exe", timeout=60)
+        self.assertEqual(control.stdout.decode().strip(), "0x00000000", "the plant is not effective here")
+        log = self.scratch / "setup.log"
+        run = run_stub(self.setup, args=["log", self.win(log), "/IAgreeToTheEULA"], wine=self.wine)
+        self.assertIn(f'The file "{self.win(self.setup)}" is not signed. Error 0x800b0100', read_log(log))
+        self.assertEqual(run.exit_code, 0x800B0100)
 
 
 if __name__ == "__main__":

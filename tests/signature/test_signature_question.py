@@ -1,70 +1,104 @@
 """An interactive run of a setup file that fails its signature check asks the user, in the
-message dialog, whether to go on: Yes goes on, No ends the run with 0x800B0100."""
+message dialog, whether to go on: Yes goes on, No ends the run with 0x800B0100. The dialog is
+read and answered from outside with the UI test program (ui_probe), as a user's click would."""
 import subprocess
 import threading
 import time
 import unittest
 
-from harness import Wine, WineTestCase, read_log, run_stub
+from harness import Wine, WineTestCase, read_log, run_stub, win_program
 from signature_setups import APPLICATION_NAME, assert_in_order, pack_setup
+
+WM_COMMAND = 0x0111
+IDOK = 1
+IDCANCEL = 2
 
 
 class SignatureQuestion(WineTestCase):
-    """An interactive run asks before it goes on with a file that fails the check."""
-
     @classmethod
     def setUpClass(cls):
         shared = Wine("win32").scratch("SignatureQuestion.shared")
         cls.unsigned = pack_setup(shared / "unsigned.exe", shared / "payload")
 
-    def answer(self, keys: list, timeout=30) -> list:
-        """Waits for each dialog of the setup in turn and sends it the next key; returns the
-        keys it sent."""
-        env = dict(self.wine.env)
-        sent = []
-        deadline = time.monotonic() + timeout
-        while keys and time.monotonic() < deadline and not self.finished.is_set():
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{APPLICATION_NAME}$"],
-                                   env=env, capture_output=True, text=True)
-            windows = found.stdout.split()
-            if windows:
-                subprocess.run(["xdotool", "keyup", "Return", "Escape"], env=env, capture_output=True)
-                subprocess.run(["xdotool", "key", "--window", windows[-1], keys[0]], env=env, capture_output=True)
-                sent.append(keys.pop(0))
-                time.sleep(1)
-            else:
-                time.sleep(0.2)
-        return sent
+    def probe(self, *args):
+        """Runs ui_probe; returns (exit code, output lines). Its output goes through a file, not a
+        pipe: the first window of the session starts Wine's desktop process, which would inherit
+        a pipe and hold it open."""
+        output = self.scratch / "probe.txt"
+        with open(output, "wb") as stream:
+            code = subprocess.run(["wine", str(win_program("ui_probe")), *args], env=self.wine.env,
+                                  stdin=subprocess.DEVNULL, stdout=stream, stderr=subprocess.DEVNULL,
+                                  timeout=30).returncode
+        return code, output.read_bytes().decode("utf-8").replace("\r\n", "\n").split("\n")
 
-    def run_interactive(self, *switches, keys):
+    def dialog_texts(self, timeout=30):
+        """The texts of the setup's visible dialog once it is up, or None."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline and not self.finished.is_set():
+            code, lines = self.probe("controls", APPLICATION_NAME)
+            if code == 0:
+                return [line.split("\t", 8)[8] for line in lines if line.startswith("control\t")]
+            time.sleep(0.2)
+        return None
+
+    def press(self, button: int):
+        self.probe("post", APPLICATION_NAME, str(WM_COMMAND), str(button))
+
+    def start(self, *switches):
         log = self.scratch / "setup.log"
-        result = {}
+        self.result = {}
         self.finished = threading.Event()
 
         def run():
-            result["run"] = run_stub(self.unsigned, args=["log", self.win(log), "temp",
-                                                            self.win(self.scratch), *switches], wine=self.wine)
+            self.result["run"] = run_stub(self.unsigned, args=["log", self.win(log), "temp", self.win(self.scratch),
+                                                                 *switches], wine=self.wine)
             self.finished.set()
 
-        thread = threading.Thread(target=run)
-        thread.start()
-        sent = self.answer(list(keys))
-        thread.join(120)
-        return result.get("run"), read_log(log), sent
+        self.thread = threading.Thread(target=run)
+        self.thread.start()
+        self.addCleanup(self.close_leftover_dialogs)
+        return log
+
+    def close_leftover_dialogs(self):
+        """A test that failed half-way leaves no setup waiting for an answer."""
+        while self.thread.is_alive():
+            self.press(IDCANCEL)
+            self.thread.join(2)
+
+    def finish(self, log):
+        self.thread.join(120)
+        self.assertIn("run", self.result, "the setup did not end")
+        return self.result["run"], read_log(log)
+
+    def assert_question(self, texts):
+        self.assertIsNotNone(texts, "the question dialog did not come up")
+        path = self.win(self.unsigned)
+        self.assertIn(f"Verification of {APPLICATION_NAME} failed. Do you wish to continue?", texts)
+        self.assertTrue(any(f'The file "{path}" is not signed. Error 0x800b0100' in text for text in texts), texts)
+        self.assertIn("Yes", texts)
+        self.assertIn("No", texts)
 
     def test_no_ends_the_run(self):
-        # No to the question, then the failure notice that follows is closed as well.
-        run, text, sent = self.run_interactive("/dontrun", keys=["Escape", "Escape"])
-        self.assertGreaterEqual(len(sent), 1, "the question dialog did not come up")
+        log = self.start("/dontrun")
+        self.assert_question(self.dialog_texts())
+        self.press(IDCANCEL)
+        # The failure notice that follows comes up in the same caption; close it as well.
+        time.sleep(1)
+        if self.dialog_texts(timeout=15) is not None:
+            self.press(IDCANCEL)
+        run, text = self.finish(log)
         assert_in_order(self, text, ["Certificate error 800b0100\n", "Not signed correctly 800b0100\n"])
         self.assertNotIn("GetAuthenticodeInformation", text)
+        self.assertNotIn("Run Embedded Resources", text)
         self.assertEqual(run.exit_code, 0x800B0100)
 
     def test_yes_goes_on(self):
-        run, text, sent = self.run_interactive("/dontrun", keys=["Return"])
-        self.assertEqual(sent, ["Return"], "the question dialog did not come up")
+        log = self.start("/dontrun")
+        self.assert_question(self.dialog_texts())
+        self.press(IDOK)
+        run, text = self.finish(log)
         assert_in_order(self, text, ["Certificate error 800b0100\n", "Not signed correctly 800b0100\n",
-                                 "Digital verification: Failed\n", "Run Embedded Resources \n"])
+                                     "Digital verification: Failed\n", "Run Embedded Resources \n"])
         self.assertEqual(run.exit_code, 0)
 
 

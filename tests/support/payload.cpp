@@ -1,16 +1,18 @@
 // Test payload: stands in for the managed installer. It reports what it received and behaves
 // as the test asks, through its environment (which the stub passes on unchanged):
 //   BRENNIX_PAYLOAD_REPORT  file to write the report to (UTF-8)
-//   BRENNIX_PAYLOAD_EXIT    exit code, decimal, may be negative (default 0)
+//   BRENNIX_PAYLOAD_EXIT    exit code: decimal, may be negative, or 0x-hexadecimal for the
+//                           full 32 bits, e.g. 0x80131700 (default 0)
 //   BRENNIX_PAYLOAD_WINDOW  none (default) | hidden | visible:<delay ms>
 //   BRENNIX_PAYLOAD_LINGER  ms to keep running after the window is shown (default 0)
 //   BRENNIX_PAYLOAD_APPEND  file to append the line "payload was here" to, opened without
 //                           sharing (as an installer appending to the log it was handed)
 // Report lines: "cmdline\t<raw command line>", "arg\t<each argv element>", "cwd\t<folder>",
-// "exe\t<own path>", "file\t<path relative to own folder>\t<size>", and with APPEND
-// "append\tok" or "append\tbusy <error>".
+// "exe\t<own path>", "file\t<path relative to own folder>\t<size>", "started\t<performance
+// counter at start>", and with APPEND "append\tok" or "append\tbusy <error>".
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -70,7 +72,7 @@ std::wstring AppendLine(const std::wstring& target)
     return L"ok";
 }
 
-void WriteReport(const std::wstring& path, const std::wstring& appended)
+void WriteReport(const std::wstring& path, const std::wstring& appended, LONGLONG started)
 {
     FILE* file = _wfopen(path.c_str(), L"wb");
     if (file == nullptr)
@@ -85,6 +87,7 @@ void WriteReport(const std::wstring& path, const std::wstring& appended)
     std::wstring self = buffer;
     Line(file, L"exe", self);
     ListFiles(file, self.substr(0, self.find_last_of(L'\\') + 1), L"");
+    Line(file, L"started", std::to_wstring(started));
     if (!appended.empty())
         Line(file, L"append", appended);
     fclose(file);
@@ -94,11 +97,13 @@ void WriteReport(const std::wstring& path, const std::wstring& appended)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
+    LARGE_INTEGER started;
+    QueryPerformanceCounter(&started);
     const std::wstring appendTarget = Environment(L"BRENNIX_PAYLOAD_APPEND");
     const std::wstring appended = appendTarget.empty() ? std::wstring() : AppendLine(appendTarget);
     const std::wstring report = Environment(L"BRENNIX_PAYLOAD_REPORT");
     if (!report.empty())
-        WriteReport(report, appended);
+        WriteReport(report, appended, started.QuadPart);
 
     const std::wstring window = Environment(L"BRENNIX_PAYLOAD_WINDOW");
     if (window == L"hidden" || window.rfind(L"visible", 0) == 0) {
@@ -117,5 +122,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
         } while (static_cast<LONG>(end - GetTickCount()) > 0);
         DestroyWindow(handle);
     }
-    return static_cast<int>(wcstol(Environment(L"BRENNIX_PAYLOAD_EXIT").c_str(), nullptr, 10));
+    // Parsed 64-bit wide so that values above 0x7FFFFFFF keep their bits instead of saturating.
+    const std::wstring exitCode = Environment(L"BRENNIX_PAYLOAD_EXIT");
+    const bool hexadecimal = exitCode.rfind(L"0x", 0) == 0 || exitCode.rfind(L"0X", 0) == 0;
+    return static_cast<int>(static_cast<uint32_t>(wcstoll(exitCode.c_str(), nullptr, hexadecimal ? 16 : 10)));
 }

@@ -4,16 +4,18 @@
 //       the message dialog as the application's main window; PATH gets "result N", and
 //       "quit-posted 0|1" and "main-window-cleared 0|1" after its window is gone
 //   ui_probe report --code=HEX [--exit-code=HEX] [--net=MAJOR.MINOR.BUILD] [--net-sp=N]
-//                   [--net-name=T] [--disk-mb=N] [--drive=T] [--silent] [--log=PATH]
+//                   [--net-name=T] [--disk-mb=N] [--drive=T] [--tail=T] [--silent] [--log=PATH]
 //       the end-of-run report for those facts
 //   ui_probe splash [--silent] --tag=NAME
 //       the splash and the main thread's wait, with a stand-in worker that moves on when the
 //       named events NAME.prompt, NAME.prompt-closed, NAME.installer-window and NAME.done are set
 //   ui_probe signal NAME          sets the named event NAME (creating it if need be)
 //   ui_probe controls TITLE       one line per child of the visible top-level window TITLE:
-//       "control\t<id>\t<class>\t<visible>\t<left>\t<top>\t<right>\t<bottom>\t<text>", after
+//       "control\t<id>\t<class>\t<visible>\t<left>\t<top>\t<right>\t<bottom>\t<text>" (texts with
+//       \\, \t, \r and \n escaped), after
 //       "window\t<left>\t<top>\t<right>\t<bottom>\t<client left>\t<client top>\t<client right>\t<client bottom>\t<enabled>"
-//   ui_probe windows              "top\t<visible>\t<title>" for every top-level window with a title
+//   ui_probe windows              "top\t<visible>\t<class>\t<left>\t<top>\t<right>\t<bottom>\t<title>"
+//       for every top-level window with a title or of the dialog class
 //   ui_probe post TITLE MESSAGE WPARAM   posts a message to the top-level window TITLE
 #include "app/BrennixInstallerApp.h"
 #include "app/Log.h"
@@ -76,7 +78,8 @@ void Print(const std::wstring& line)
 }
 
 // The message dialog, as the tests need it: optionally with the keyboard focus on the link,
-// which no user action gives it (the link is no tab stop).
+// which no user action gives it (the link is no tab stop). The focus moves there once the
+// dialog is on screen, so the focus frame is drawn where the test can see it.
 class ProbeDialog : public CBrennixInstallerDlg {
 public:
     ProbeDialog(bool question, bool focusLink) : CBrennixInstallerDlg(question), m_bFocusLink(focusLink) {}
@@ -85,13 +88,28 @@ protected:
     BOOL OnInitDialog() override
     {
         const BOOL defaultFocus = CBrennixInstallerDlg::OnInitDialog();
-        if (!m_bFocusLink)
-            return defaultFocus;
-        m_wndLink.SetFocus();
-        return FALSE;
+        if (m_bFocusLink)
+            SetTimer(m_hWnd, kFocusTimer, 500, nullptr);
+        return defaultFocus;
+    }
+
+    const MessageMap* GetMessageMap() const override
+    {
+        static const MessageEntry entries[] = {OnMessage(WM_TIMER, &ProbeDialog::OnTimer)};
+        static const MessageMap map = {CBrennixInstallerDlg::GetMessageMap(), entries, 1};
+        return &map;
     }
 
 private:
+    static constexpr UINT_PTR kFocusTimer = 1;
+
+    LRESULT OnTimer(WPARAM, LPARAM)
+    {
+        KillTimer(m_hWnd, kFocusTimer);
+        m_wndLink.SetFocus();
+        return 0;
+    }
+
     bool m_bFocusLink;
 };
 
@@ -120,6 +138,8 @@ int RunReport()
     if (!log.empty())
         OpenLogFile(ToThreadAnsi(log));
     theApp.m_bSilent = Flag(L"silent");
+    std::wstring tail = Option(L"tail");
+    theApp.m_lpCmdLine = tail.data();
     theApp.m_nExitCode = Number(Option(L"exit-code", L"0"));
     theApp.m_nRequiredNetSP = Number(Option(L"net-sp", L"0"));
     theApp.m_strRequiredNetName = Option(L"net-name", L".NET (full) 4.0");
@@ -152,11 +172,13 @@ unsigned StandInWorker(void* parameter)
     ObjectHandle promptClosed = NamedEvent(script->tag + L".prompt-closed");
     ObjectHandle installerWindow = NamedEvent(script->tag + L".installer-window");
     ObjectHandle done = NamedEvent(script->tag + L".done");
+    // A silent run never prompts, so its count never moves.
+    const int step = theApp.m_bSilent ? 0 : 1;
     WaitForSingleObject(prompt.Get(), INFINITE);
-    ++theApp.m_nPromptCount;
+    theApp.m_nPromptCount += step;
     PostThreadMessageW(script->mainThread, WM_NULL, 0, 0);
     WaitForSingleObject(promptClosed.Get(), INFINITE);
-    --theApp.m_nPromptCount;
+    theApp.m_nPromptCount -= step;
     PostThreadMessageW(script->mainThread, WM_NULL, 0, 0);
     WaitForSingleObject(installerWindow.Get(), INFINITE);
     SetEvent(theApp.m_hCloseSplashEvent);
@@ -191,6 +213,15 @@ int Signal(const std::wstring& name)
     return event && SetEvent(event.Get()) ? 0 : 1;
 }
 
+// A window's text read without sending it a message: a window whose thread is busy (the stub's
+// main thread during its signature check) would otherwise stall the probe.
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[1024] = {};
+    const int length = InternalGetWindowText(window, text, 1024);
+    return std::wstring(text, length > 0 ? length : 0);
+}
+
 struct TitleSearch {
     const std::wstring* title;
     HWND found;
@@ -199,7 +230,7 @@ struct TitleSearch {
 BOOL CALLBACK MatchTitle(HWND window, LPARAM context)
 {
     auto* search = reinterpret_cast<TitleSearch*>(context);
-    if (IsWindowVisible(window) && ReadWindowText(window) == *search->title) {
+    if (IsWindowVisible(window) && TextOf(window) == *search->title) {
         search->found = window;
         return FALSE;
     }
@@ -211,6 +242,22 @@ HWND FindTopLevel(const std::wstring& title)
     TitleSearch search = {&title, nullptr};
     EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// A window text on one line: backslash, tab, CR and LF written as \\, \t, \r and \n.
+std::wstring OneLine(const std::wstring& text)
+{
+    std::wstring line;
+    for (const wchar_t c : text) {
+        switch (c) {
+        case L'\\': line += L"\\\\"; break;
+        case L'\t': line += L"\\t"; break;
+        case L'\r': line += L"\\r"; break;
+        case L'\n': line += L"\\n"; break;
+        default: line += c; break;
+        }
+    }
+    return line;
 }
 
 std::wstring ClassOf(HWND window)
@@ -238,16 +285,23 @@ int ListControls(const std::wstring& title)
         GetWindowRect(child, &rect);
         swprintf(line, 512, L"control\t%d\t%ls\t%d\t%ld\t%ld\t%ld\t%ld\t", GetDlgCtrlID(child), ClassOf(child).c_str(),
                  IsWindowVisible(child) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom);
-        Print(line + ReadWindowText(child));
+        Print(line + OneLine(TextOf(child)));
     }
     return 0;
 }
 
 BOOL CALLBACK PrintTopLevel(HWND window, LPARAM)
 {
-    const std::wstring title = ReadWindowText(window);
-    if (!title.empty())
-        Print(std::wstring(L"top\t") + (IsWindowVisible(window) ? L"1" : L"0") + L"\t" + title);
+    const std::wstring title = TextOf(window);
+    const std::wstring kind = ClassOf(window);
+    if (title.empty() && kind != L"#32770")
+        return TRUE;
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    wchar_t line[256];
+    swprintf(line, 256, L"top\t%d\t%ls\t%ld\t%ld\t%ld\t%ld\t", IsWindowVisible(window) ? 1 : 0, kind.c_str(), rect.left,
+             rect.top, rect.right, rect.bottom);
+    Print(line + OneLine(title));
     return TRUE;
 }
 

@@ -14,22 +14,24 @@ start_display() {
   if [ -f "$state_dir/xvfb.pid" ] && kill -0 "$(cat "$state_dir/xvfb.pid")" 2>/dev/null; then
     return
   fi
-  for n in $(seq 91 140); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    local pid=$!
-    for _ in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then
-      echo "$pid" >"$state_dir/xvfb.pid"
-      echo ":$n" >"$state_dir/display"
-      return
-    fi
+  # Xvfb picks a free display number itself (its lock files make that safe against other test
+  # runs starting at the same moment) and writes it to the descriptor once it accepts clients.
+  local number_file="$state_dir/display.number"
+  rm -f "$number_file"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" </dev/null >/dev/null 2>&1 &
+  local pid=$!
+  for _ in $(seq 1 100); do
+    [ -s "$number_file" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
   done
-  echo "fixture: no free X display" >&2
-  exit 1
+  if ! [ -s "$number_file" ] || ! kill -0 "$pid" 2>/dev/null; then
+    echo "fixture: Xvfb did not start" >&2
+    exit 1
+  fi
+  echo "$pid" >"$state_dir/xvfb.pid"
+  echo ":$(tr -d '[:space:]' <"$number_file")" >"$state_dir/display"
+  rm -f "$number_file"
 }
 
 make_prefix() {
@@ -39,6 +41,8 @@ make_prefix() {
     if [ "${BRENNIX_KEEP_PREFIX:-0}" != 1 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineserver -k 2>/dev/null || true
       rm -rf "$WINEPREFIX"
+      # A fresh prefix trusts no test signer yet (tests/e2e/harness.py: sign).
+      rm -f "$state_dir/signing/trusted-$arch"
       wineboot -i </dev/null >/dev/null 2>&1
       wineserver -w </dev/null >/dev/null 2>&1
       # Windows close at once without a window manager's round trip, and get title bars.

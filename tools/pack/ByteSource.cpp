@@ -11,20 +11,20 @@ bool MemorySource::ReadAt(uint64_t offset, void* destination, size_t count) cons
   return true;
 }
 
-std::unique_ptr<FileSource> FileSource::Open(const std::filesystem::path& path, std::string& error) {
+PackResult RegularFileSize(const std::filesystem::path& path, uint64_t& size) {
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::exists(status)) {
-    error = DisplayPath(path) + ": no such file";
-    return nullptr;
-  }
-  if (!std::filesystem::is_regular_file(status)) {
-    error = DisplayPath(path) + ": not a regular file";
-    return nullptr;
-  }
-  const uint64_t size = std::filesystem::file_size(path, ec);
-  if (ec) {
-    error = DisplayPath(path) + ": cannot read its size (" + ec.message() + ")";
+  if (ec || !std::filesystem::exists(status)) return PackResult::Fail(DisplayPath(path) + ": no such file");
+  if (!std::filesystem::is_regular_file(status)) return PackResult::Fail(DisplayPath(path) + ": not a regular file");
+  size = std::filesystem::file_size(path, ec);
+  if (ec) return PackResult::Fail(DisplayPath(path) + ": cannot read its size (" + ec.message() + ")");
+  return PackResult::Ok();
+}
+
+std::unique_ptr<FileSource> FileSource::Open(const std::filesystem::path& path, std::string& error) {
+  uint64_t size = 0;
+  if (PackResult result = RegularFileSize(path, size); !result) {
+    error = result.message();
     return nullptr;
   }
   std::unique_ptr<FileSource> source(new FileSource());

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/pack/PackResult.h"
+
 namespace brennix::pack {
 
 class ByteSource {
@@ -46,6 +48,10 @@ class FileSource : public ByteSource {
   mutable std::ifstream stream_;
   uint64_t size_ = 0;
 };
+
+// The size of the regular file at path. Fails, naming the path, when it is missing, not a
+// regular file, or its size cannot be read.
+PackResult RegularFileSize(const std::filesystem::path& path, uint64_t& size);
 
 // Text form of a path for messages, in UTF-8.
 std::string DisplayPath(const std::filesystem::path& path);

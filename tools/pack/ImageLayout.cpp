@@ -11,6 +11,11 @@ namespace {
 
 constexpr uint32_t kNewResourceSectionFlags = kSectionContainsInitializedData | kSectionReadable;
 
+PackResult TooLarge(uint64_t size) {
+  return PackResult::Fail("the packed image would be " + std::to_string(size >> 20) +
+                          " MiB; a 32-bit setup file holds at most " + std::to_string(kMaxImageSize >> 20) + " MiB");
+}
+
 bool LiesAfter(const PeSection& section, const PeSection& resources) {
   return section.virtualAddress > resources.virtualAddress;
 }
@@ -60,6 +65,9 @@ bool CanRebuildResourceSection(const PeImage& image, size_t& sectionIndex) {
     for (uint32_t page : image.relocatedPages) {
       if (later.ContainsRva(page)) return false;
     }
+    for (uint32_t rva : image.debugDataRvas) {
+      if (later.ContainsRva(rva)) return false;
+    }
     for (size_t d = 0; d < image.directories.size(); ++d) {
       const DataDirectory& directory = image.directories[d];
       if (d == kSecurityDirectory || d == kBaseRelocationDirectory || directory.size == 0) continue;
@@ -72,6 +80,9 @@ bool CanRebuildResourceSection(const PeImage& image, size_t& sectionIndex) {
         section.ContainsRva(image.directories[d].rva)) {
       return false;
     }
+  }
+  for (uint32_t offset : image.debugDataOffsets) {
+    if (offset >= section.pointerToRawData) return false;
   }
   // Raw data placed after the resource section must belong to sections that move with it.
   for (const PeSection& other : image.sections) {
@@ -86,6 +97,8 @@ bool CanRebuildResourceSection(const PeImage& image, size_t& sectionIndex) {
 
 PackResult PlanImageLayout(const PeImage& image, uint64_t resourceSize, ImageLayout& layout) {
   layout = ImageLayout();
+  // Checked first, so that no size below can wrap the 32-bit header fields.
+  if (resourceSize > kMaxImageSize) return TooLarge(resourceSize);
   std::vector<PeSection> sections = image.sections;
   const uint64_t rawSize = AlignUp(resourceSize, image.fileAlignment);
   const uint64_t virtualSize = AlignUp(resourceSize, image.sectionAlignment);
@@ -117,6 +130,9 @@ PackResult PlanImageLayout(const PeImage& image, uint64_t resourceSize, ImageLay
     resources.virtualSize = static_cast<uint32_t>(resourceSize);
     resources.sizeOfRawData = static_cast<uint32_t>(rawSize);
   } else {
+    for (uint32_t offset : image.debugDataOffsets) {
+      if (offset >= tailStart) return PackResult::Fail("the stub's debug data lies after its sections and cannot move");
+    }
     const uint64_t tableEnd =
         image.sectionTableOffset + uint64_t{kSectionHeaderSize} * (image.sections.size() + 1);
     uint64_t firstRaw = image.sizeOfHeaders;
@@ -138,8 +154,7 @@ PackResult PlanImageLayout(const PeImage& image, uint64_t resourceSize, ImageLay
       imageEnd = std::max<uint64_t>(imageEnd, uint64_t{s.virtualAddress} + s.VirtualSpan());
     }
     resources.virtualAddress = static_cast<uint32_t>(
-        std::min<uint64_t>(AlignUp(std::max<uint64_t>(imageEnd, image.sizeOfHeaders), image.sectionAlignment),
-                           kMaxImageSize));
+        AlignUp(std::max<uint64_t>(imageEnd, image.sizeOfHeaders), image.sectionAlignment));
     resources.pointerToRawData = static_cast<uint32_t>(AlignUp(tailStart, image.fileAlignment));
     resources.virtualSize = static_cast<uint32_t>(resourceSize);
     resources.sizeOfRawData = static_cast<uint32_t>(rawSize);
@@ -155,11 +170,7 @@ PackResult PlanImageLayout(const PeImage& image, uint64_t resourceSize, ImageLay
     sizeOfImage = std::max<uint64_t>(sizeOfImage, AlignUp(uint64_t{s.virtualAddress} + s.VirtualSpan(),
                                                           image.sectionAlignment));
   }
-  if (sizeOfImage > kMaxImageSize || resourceSize > kMaxImageSize) {
-    return PackResult::Fail("the packed image would be " + std::to_string(std::max(sizeOfImage, resourceSize) >> 20) +
-                            " MiB; a 32-bit setup file holds at most " +
-                            std::to_string(kMaxImageSize >> 20) + " MiB");
-  }
+  if (sizeOfImage > kMaxImageSize) return TooLarge(sizeOfImage);
   const PeSection& resources = sections[resourceIndex];
   layout.resourceRva = resources.virtualAddress;
   layout.resourceFileOffset = resources.pointerToRawData;

@@ -35,9 +35,10 @@ struct ImageLayout {
 
 // Plans the output for a resource section of resourceSize bytes. The stub's resource section is
 // rebuilt where it stands when it starts the resource directory and everything after it may
-// move (discardable sections that only base relocations point at); otherwise a new section is
-// appended and the old one stays. The certificate table is dropped. Fails when the image would
-// exceed kMaxImageSize, or when no section can be added because the section table is full.
+// move (discardable sections that no base relocation, data directory or debug entry points
+// into); otherwise a new section is appended and the old one stays. The certificate table is dropped. Fails when the image would
+// exceed kMaxImageSize, when no section can be added because the section table is full, or
+// when debug data lies in the file's tail, which must move.
 PackResult PlanImageLayout(const PeImage& image, uint64_t resourceSize, ImageLayout& layout);
 
 // Whether the stub's resource section can be rebuilt in place, with its index; for tests.

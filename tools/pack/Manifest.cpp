@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "payload/ProgramFile.h"
 #include "tools/pack/TextEncoding.h"
 
 namespace brennix::pack {
@@ -66,11 +67,12 @@ PackResult BuildManifestText(std::vector<ManifestEntry> entries, std::vector<uin
 }
 
 bool IsLaunchCandidate(const std::string& name) {
-  std::string lower = name;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
-  const size_t found = lower.find(".exe");
-  return found != std::string::npos && found > 0;
+  // The stub's own rule, on the name as the stub will read it.
+  std::u32string codePoints;
+  if (!DecodeUtf8(name, codePoints)) return false;
+  CResource resource(0, L"TOOLKIT", nullptr);
+  resource.m_strFileName = ToWide(codePoints);
+  return IsProgramFile(resource);
 }
 
 std::optional<uint16_t> LaunchedEntryId(const std::vector<ManifestEntry>& entries) {

@@ -33,9 +33,12 @@ bool IsAsciiName(const std::string& name);
 // separator. Fails on a name that CheckManifestName refuses.
 PackResult BuildManifestText(std::vector<ManifestEntry> entries, std::vector<uint8_t>& text);
 
-// The stub launches the entry with the lowest id whose lower-cased name holds ".exe" after its
-// first character. Returns that entry's id, or nothing when no name qualifies.
+// Whether the stub would take name (UTF-8) for a program to launch: the lower-cased name holds
+// ".exe" after its first character. False for malformed UTF-8.
 bool IsLaunchCandidate(const std::string& name);
+
+// The stub launches the candidate with the lowest id. Returns that entry's id, or nothing when
+// no name qualifies.
 std::optional<uint16_t> LaunchedEntryId(const std::vector<ManifestEntry>& entries);
 
 }  // namespace brennix::pack

@@ -21,12 +21,10 @@ namespace {
 PackResult ApplyResourceOptions(const PackOptions& options, uint16_t language, ResourceTree& tree) {
   for (const ResourceOption& resource : options.resources) {
     const std::filesystem::path path = std::filesystem::u8path(resource.path);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-      return PackResult::Fail("--resource " + resource.text + ": " + DisplayPath(path) + ": no such file");
+    uint64_t size = 0;
+    if (PackResult result = RegularFileSize(path, size); !result) {
+      return PackResult::Fail("--resource " + resource.text + ": " + result.message());
     }
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    if (ec) return PackResult::Fail("--resource " + resource.text + ": cannot read the size of " + DisplayPath(path));
     if (resource.type == kToolkitType && options.DefinesPayload() && !tree.Find(resource.type, resource.name).empty()) {
       return PackResult::Fail("--resource " + resource.text + ": duplicate of a payload resource");
     }

@@ -26,7 +26,9 @@ PackResult ScanPayloadFolder(const std::filesystem::path& folder, std::vector<Pa
   if (!std::filesystem::is_directory(folder, ec)) {
     return PackResult::Fail(DisplayPath(folder) + ": no such folder");
   }
-  std::filesystem::recursive_directory_iterator it(folder, ec);
+  // Links are followed, folders too: payloads are often assembled from links to build output.
+  std::filesystem::recursive_directory_iterator it(folder, std::filesystem::directory_options::follow_directory_symlink,
+                                                   ec);
   for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
     const std::filesystem::path& path = it->path();
     const auto status = std::filesystem::status(path, ec);

@@ -16,7 +16,7 @@ struct PayloadFile {
   uint64_t size = 0;
 };
 
-// Lists every regular file under folder (following links to files), sorted by manifest name.
+// Lists every regular file under folder (following links), sorted by manifest name.
 // Empty folders carry nothing. Fails when folder is missing, cannot be read, or holds a name
 // that the manifest cannot carry (see CheckManifestName) or a backslash.
 PackResult ScanPayloadFolder(const std::filesystem::path& folder, std::vector<PayloadFile>& files);

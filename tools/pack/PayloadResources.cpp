@@ -1,7 +1,6 @@
 #include "tools/pack/PayloadResources.h"
 
 #include <set>
-#include <system_error>
 
 #include "tools/pack/Manifest.h"
 #include "tools/pack/PayloadFolder.h"
@@ -16,15 +15,6 @@ struct PayloadItem {
   ManifestEntry entry;
   std::filesystem::path path;
 };
-
-PackResult SizeOfFile(const std::filesystem::path& path, uint64_t& size) {
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return PackResult::Fail(DisplayPath(path) + ": no such file");
-  if (!std::filesystem::is_regular_file(path, ec)) return PackResult::Fail(DisplayPath(path) + ": not a regular file");
-  size = std::filesystem::file_size(path, ec);
-  if (ec) return PackResult::Fail(DisplayPath(path) + ": cannot read its size");
-  return PackResult::Ok();
-}
 
 // Ids given explicitly on the command line, which the folder's numbering skips.
 PackResult ClaimExplicitIds(const PackOptions& options, std::set<uint16_t>& claimed) {
@@ -80,7 +70,7 @@ PackResult CollectFiles(const PackOptions& options, std::vector<PayloadItem>& it
     item.entry.id = file.id;
     item.entry.name = file.name;
     item.path = std::filesystem::u8path(file.path);
-    if (PackResult result = SizeOfFile(item.path, item.entry.size); !result) {
+    if (PackResult result = RegularFileSize(item.path, item.entry.size); !result) {
       return PackResult::Fail("--file " + std::to_string(file.id) + ": " + result.message());
     }
     items.push_back(item);
@@ -95,7 +85,7 @@ PackResult AddManifest(const PackOptions& options, const std::vector<ManifestEnt
   if (!options.manifestFile.empty()) {
     const std::filesystem::path path = std::filesystem::u8path(options.manifestFile);
     uint64_t size = 0;
-    if (PackResult result = SizeOfFile(path, size); !result) return PackResult::Fail("--manifest-file: " + result.message());
+    if (PackResult result = RegularFileSize(path, size); !result) return PackResult::Fail("--manifest-file: " + result.message());
     manifest.data = ResourceSource::FromFile(path, size);
   } else {
     std::vector<uint8_t> text;

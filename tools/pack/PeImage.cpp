@@ -13,7 +13,7 @@ constexpr uint16_t kMagicPe32 = 0x010b;
 constexpr uint16_t kMagicPe32Plus = 0x020b;
 constexpr uint32_t kOptionalHeaderFixedSize = 96;
 constexpr uint32_t kMaxHeaderSize = 1u << 20;  // far above any linker's output; bounds the read
-constexpr uint32_t kMaxRelocationBytes = 64u << 20;
+constexpr uint32_t kMaxTableBytes = 64u << 20;  // relocation or debug table; bounds the read
 
 bool IsPowerOfTwo(uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
 
@@ -21,7 +21,7 @@ PackResult ReadRelocatedPages(const ByteSource& source, PeImage& image) {
   const DataDirectory& relocations = image.directories[kBaseRelocationDirectory];
   if (relocations.size == 0) return PackResult::Ok();
   uint64_t offset = 0;
-  if (relocations.size > kMaxRelocationBytes ||
+  if (relocations.size > kMaxTableBytes ||
       !image.RvaToFileOffset(relocations.rva, relocations.size, offset)) {
     return PackResult::Fail("the base relocation table lies outside the sections");
   }
@@ -35,6 +35,25 @@ PackResult ReadRelocatedPages(const ByteSource& source, PeImage& image) {
     if (blockSize < 8) break;  // the loader stops at a block too small to hold its own header
     image.relocatedPages.push_back(pageRva);
     position += blockSize;
+  }
+  return PackResult::Ok();
+}
+
+// The debug directory's entries hold both an RVA and a file offset of their data, which must
+// stay valid if sections move.
+PackResult ReadDebugData(const ByteSource& source, PeImage& image) {
+  constexpr uint32_t kEntrySize = 28;
+  const DataDirectory& debug = image.directories[kDebugDirectory];
+  if (debug.size == 0) return PackResult::Ok();
+  uint64_t offset = 0;
+  if (debug.size > kMaxTableBytes || !image.RvaToFileOffset(debug.rva, debug.size, offset)) {
+    return PackResult::Fail("the debug directory lies outside the sections");
+  }
+  std::vector<uint8_t> table(debug.size);
+  if (!source.ReadAt(offset, table.data(), table.size())) return PackResult::Fail("the debug directory cannot be read");
+  for (size_t position = 0; position + kEntrySize <= table.size(); position += kEntrySize) {
+    image.debugDataRvas.push_back(ReadU32(&table[position + 20]));
+    image.debugDataOffsets.push_back(ReadU32(&table[position + 24]));
   }
   return PackResult::Ok();
 }
@@ -162,7 +181,8 @@ PackResult ReadPeImage(const ByteSource& source, PeImage& image) {
       (security.rva < image.SectionDataEnd() || uint64_t{security.rva} + security.size > image.fileSize)) {
     return PackResult::Fail("the certificate table overlaps the sections or passes the end of the file");
   }
-  return ReadRelocatedPages(source, image);
+  if (PackResult result = ReadRelocatedPages(source, image); !result) return result;
+  return ReadDebugData(source, image);
 }
 
 }  // namespace brennix::pack

@@ -62,6 +62,8 @@ struct PeImage {
   std::vector<DataDirectory> directories;  // always 16; absent entries are empty
   std::vector<PeSection> sections;
   std::vector<uint32_t> relocatedPages;  // page RVAs named by the base relocation blocks
+  std::vector<uint32_t> debugDataRvas;   // where the debug directory's entries point (0: none)
+  std::vector<uint32_t> debugDataOffsets;  // the same entries' file offsets
 
   uint32_t CheckSumOffset() const { return optionalHeaderOffset + 64; }
   uint32_t DirectoryOffset(size_t index) const {

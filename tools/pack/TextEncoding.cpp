@@ -61,6 +61,15 @@ std::u16string EncodeUtf16(const std::u32string& codePoints) {
   return units;
 }
 
+std::wstring ToWide(const std::u32string& codePoints) {
+  if constexpr (sizeof(wchar_t) == 2) {
+    const std::u16string units = EncodeUtf16(codePoints);
+    return std::wstring(units.begin(), units.end());
+  } else {
+    return std::wstring(codePoints.begin(), codePoints.end());
+  }
+}
+
 std::string Utf16ToUtf8(const char16_t* text) {
   std::string out;
   for (size_t i = 0; text[i] != 0; ++i) {

@@ -13,6 +13,9 @@ bool DecodeUtf8(const std::string& text, std::u32string& codePoints);
 // UTF-16 form of code points, which DecodeUtf8 guarantees are valid scalar values.
 std::u16string EncodeUtf16(const std::u32string& codePoints);
 
+// The platform's wide form of code points: UTF-16 where wchar_t has 16 bits, else UTF-32.
+std::wstring ToWide(const std::u32string& codePoints);
+
 // UTF-8 form of zero-terminated UTF-16 text; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(const char16_t* text);
 

@@ -7,7 +7,6 @@
 #include "tools/pack/PeImage.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 namespace {
@@ -24,28 +23,10 @@ struct PeLayout {
     bool IsSigned() const { return certificateTableSize != 0; }
 };
 
-// The packer's PE reader over the bytes in memory, without copying them.
-class ImageView : public pack::ByteSource {
-public:
-    explicit ImageView(const Bytes& bytes) : m_bytes(bytes) {}
-    uint64_t Size() const override { return m_bytes.size(); }
-    bool ReadAt(uint64_t offset, void* destination, size_t count) const override
-    {
-        if (offset > m_bytes.size() || count > m_bytes.size() - offset)
-            return false;
-        if (count != 0)
-            std::memcpy(destination, m_bytes.data() + offset, count);
-        return true;
-    }
-
-private:
-    const Bytes& m_bytes;
-};
-
 bool ReadPeLayout(const Bytes& image, PeLayout& layout, std::string& error)
 {
     pack::PeImage pe;
-    const pack::PackResult read = pack::ReadPeImage(ImageView(image), pe);
+    const pack::PackResult read = pack::ReadPeImage(pack::MemorySource(image), pe);
     if (!read) {
         error = read.message();
         return false;
