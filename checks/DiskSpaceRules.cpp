@@ -1,7 +1,7 @@
 #include "checks/DiskSpaceRules.h"
 
 #include "checks/PathSplit.h"
-#include "checks/SettingNumber.h"
+#include "framework/DecimalNumber.h"
 #include "framework/Format.h"
 
 namespace {
@@ -20,7 +20,7 @@ bool CheckDiskSpace(const std::wstring& tempFolder, const std::wstring& required
 {
     log(L"Free Disk Space\n");
     freeMB = 0;
-    requiredMB = ParseSettingNumber(requiredSetting);
+    requiredMB = ParseDecimalNumber(requiredSetting);
 
     PathParts parts;
     if (!SplitPath(tempFolder, kTempFolderRoom, parts)) {

@@ -1,6 +1,6 @@
 #include "checks/NetFrameworkDetection.h"
 
-#include "checks/SettingNumber.h"
+#include "framework/DecimalNumber.h"
 #include "framework/Format.h"
 
 #include <tuple>
@@ -87,7 +87,7 @@ NetVersion ParseNetVersion(const std::wstring& text)
     size_t start = 0;
     for (int32_t* field : fields) {
         const size_t dot = text.find(L'.', start);
-        *field = ParseSettingNumber(text.substr(start, dot == std::wstring::npos ? std::wstring::npos : dot - start));
+        *field = ParseDecimalNumber(text.substr(start, dot == std::wstring::npos ? std::wstring::npos : dot - start));
         if (dot == std::wstring::npos)
             break;
         start = dot + 1;

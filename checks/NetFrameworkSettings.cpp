@@ -1,6 +1,6 @@
 #include "checks/NetFrameworkSettings.h"
 
-#include "checks/SettingNumber.h"
+#include "framework/DecimalNumber.h"
 #include "framework/Format.h"
 
 const std::array<NetSettingRow, kNetVersionCount> kNetSettingRows = {{
@@ -35,7 +35,7 @@ NetSettings ParseNetSettings(const NetSettingTexts& texts)
 {
     NetSettings settings{};
     for (size_t i = 0; i < kNetVersionCount; ++i)
-        settings[i] = ParseSettingNumber(texts[i]);
+        settings[i] = ParseDecimalNumber(texts[i]);
     return settings;
 }
 

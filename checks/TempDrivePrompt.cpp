@@ -14,9 +14,9 @@ ResultCode PromptForTempDrive(std::wstring& path)
     }
     CTempFolderDialog dialog(LoadResString(IDS_APPLICATION_NAME));
     dialog.m_strFolder = path;
-    ++theApp.m_nPromptCount;
+    theApp.ChangePromptCount(+1);
     const int answer = dialog.DoModal();
-    --theApp.m_nPromptCount;
+    theApp.ChangePromptCount(-1);
     if (answer != IDOK)
         return Result::Fail;
     path = dialog.m_strFolder;

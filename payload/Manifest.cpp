@@ -1,14 +1,9 @@
 #include "payload/Manifest.h"
 
-#include <limits>
+#include "framework/DecimalNumber.h"
 
 namespace {
 constexpr wchar_t kSeparator = L'*';
-
-bool IsBlank(wchar_t c)
-{
-    return c == L' ' || (c >= L'\t' && c <= L'\r');
-}
 } // namespace
 
 std::wstring ManifestTokenizer::NextField()
@@ -23,25 +18,7 @@ std::wstring ManifestTokenizer::NextField()
 
 int32_t ParseManifestNumber(const std::wstring& field)
 {
-    size_t i = 0;
-    while (i < field.size() && IsBlank(field[i]))
-        ++i;
-    bool negative = false;
-    if (i < field.size() && (field[i] == L'+' || field[i] == L'-')) {
-        negative = field[i] == L'-';
-        ++i;
-    }
-    // Accumulated as a magnitude in 64 bits and clamped, so no digit string can overflow.
-    constexpr int64_t kLimit = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1;
-    int64_t magnitude = 0;
-    for (; i < field.size() && field[i] >= L'0' && field[i] <= L'9'; ++i) {
-        magnitude = magnitude * 10 + (field[i] - L'0');
-        if (magnitude > kLimit)
-            magnitude = kLimit;
-    }
-    if (negative)
-        return static_cast<int32_t>(-magnitude);
-    return magnitude >= kLimit ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
+    return ParseDecimalNumber(field);
 }
 
 ResultCode ParseManifest(const std::wstring& text, ManifestMap& map)

@@ -3,7 +3,7 @@
 // it succeeds and be empty whenever it fails.
 #include "checks/NetFrameworkDetection.h"
 #include "checks/PathSplit.h"
-#include "checks/SettingNumber.h"
+#include "framework/DecimalNumber.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t i = 0; i + 1 < size; i += 2)
         text.push_back(static_cast<wchar_t>(data[i] | data[i + 1] << 8));
 
-    ParseSettingNumber(text);
+    ParseDecimalNumber(text);
     ParseNetVersion(text);
 
     // Small rooms as well as the check's own, so both outcomes are reached often.

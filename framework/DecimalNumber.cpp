@@ -1,4 +1,4 @@
-#include "checks/SettingNumber.h"
+#include "framework/DecimalNumber.h"
 
 #include <limits>
 
@@ -9,7 +9,7 @@ bool IsBlank(wchar_t c)
 }
 } // namespace
 
-int32_t ParseSettingNumber(const std::wstring& text)
+int32_t ParseDecimalNumber(const std::wstring& text)
 {
     size_t position = 0;
     while (position < text.size() && IsBlank(text[position]))

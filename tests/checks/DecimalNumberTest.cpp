@@ -1,5 +1,6 @@
-// The number rule of the settings, with the texts a build or a packer may leave in them.
-#include "checks/SettingNumber.h"
+// The number rule of the settings (and of the manifest), with the texts a build or a packer may
+// leave in them.
+#include "framework/DecimalNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@ struct NumberCase {
     int32_t expected;
 };
 
-TEST(ParseSettingNumber, FollowsTheDecimalRule)
+TEST(ParseDecimalNumber, FollowsTheDecimalRule)
 {
     const NumberCase cases[] = {
         {L"0", 0},
@@ -36,7 +37,7 @@ TEST(ParseSettingNumber, FollowsTheDecimalRule)
         {L"-99999999999999999999", INT32_MIN},
     };
     for (const NumberCase& c : cases)
-        EXPECT_EQ(ParseSettingNumber(c.text), c.expected) << "text '" << testing::PrintToString(std::wstring(c.text)) << "'";
+        EXPECT_EQ(ParseDecimalNumber(c.text), c.expected) << "text '" << testing::PrintToString(std::wstring(c.text)) << "'";
 }
 
 } // namespace
