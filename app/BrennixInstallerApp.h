@@ -61,12 +61,6 @@ public:
     int32_t m_nRequiredNetMinor = 5;
     int32_t m_nRequiredNetBuild = 0;
     bool m_bShowHelp = false;
-    // The main thread, woken by the worker when the prompt count changes.
-    DWORD m_dwMainThreadId = 0;
-
-    // Adds `delta` to the count of open worker prompts and wakes the main thread's wait, which
-    // would otherwise see the change only at its next message and leave the splash hidden.
-    void ChangePromptCount(int32_t delta);
 
 private:
     // Runs the prerequisite checks in order; the first failure's code, or 0.

@@ -42,7 +42,6 @@ std::wstring GetModulePath()
 BOOL CBrennixInstallerApp::InitInstance()
 {
     m_nPromptCount = 0;
-    m_dwMainThreadId = GetCurrentThreadId();
 
     InitCommonControlsSystem(ICC_WIN95_CLASSES);
     CoInitialize(nullptr);  // never undone on this thread: the process ends after the run

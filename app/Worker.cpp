@@ -61,12 +61,6 @@ ResultCode CBrennixInstallerApp::RunEmbeddedResource(int32_t* exitCode)
     return result;
 }
 
-void CBrennixInstallerApp::ChangePromptCount(int32_t delta)
-{
-    m_nPromptCount += delta;
-    PostThreadMessageW(m_dwMainThreadId, WM_NULL, 0, 0);
-}
-
 int WaitForWorker(const HANDLE events[2], CBrennixInstallerApp* app, CWnd* splash)
 {
     HWND splashWindow = splash != nullptr ? splash->GetSafeHwnd() : nullptr;

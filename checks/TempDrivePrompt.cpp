@@ -14,9 +14,9 @@ ResultCode PromptForTempDrive(std::wstring& path)
     }
     CTempFolderDialog dialog(LoadResString(IDS_APPLICATION_NAME));
     dialog.m_strFolder = path;
-    theApp.ChangePromptCount(+1);
+    ++theApp.m_nPromptCount;
     const int answer = dialog.DoModal();
-    theApp.ChangePromptCount(-1);
+    --theApp.m_nPromptCount;
     if (answer != IDOK)
         return Result::Fail;
     path = dialog.m_strFolder;
