@@ -44,6 +44,7 @@ int AfxWinMain(HINSTANCE instance, LPWSTR commandTail)
         return -1;
     app->m_hInstance = instance;
     app->m_lpCmdLine = commandTail;
+    app->m_nThreadID = GetCurrentThreadId();
     if (app->InitInstance()) {
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -28,6 +28,8 @@ public:
     // The application's main window; when its window is destroyed the framework posts a quit
     // message to the thread and clears this pointer.
     CWnd* m_pMainWnd = nullptr;
+    // The thread that runs the application: InitInstance, its windows and its message queue.
+    DWORD m_nThreadID = 0;
 };
 
 // The one application object, registered by its construction.

@@ -461,11 +461,6 @@ class WholeRun(DialogTestCase):
         self.desktop.wait_window(self.PAYLOAD_TITLE, timeout=20)
         self.assertEqual(run.exit_code(), 0)
 
-    # Known fault: the prompt count is read only when the main thread wakes, and nothing wakes
-    # it when the prompt closes (no window of its own is visible then), so the splash stays
-    # hidden until the installer's window ends it. Remove the marker once the worker wakes the
-    # main thread after changing the count.
-    @unittest.expectedFailure
     def test_splash_back_after_the_drive_prompt(self):
         run = self.answer_drive_prompt(payload_delay_ms=8000)
         end = time.monotonic() + 6
