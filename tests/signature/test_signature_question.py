@@ -2,10 +2,14 @@
 message dialog, whether to go on: Yes goes on, No ends the run with 0x800B0100. The dialog is
 read and answered from outside with the UI test program (ui_probe), as a user's click would."""
 import subprocess
+import sys
 import threading
 import time
 import unittest
+from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "ui"))
+from desktop import one_line_text  # noqa: E402  (ui_probe's escaped one-line texts)
 from harness import Wine, WineTestCase, read_log, run_stub, win_program
 from signature_setups import APPLICATION_NAME, assert_in_order, pack_setup
 
@@ -37,7 +41,7 @@ class SignatureQuestion(WineTestCase):
         while time.monotonic() < deadline and not self.finished.is_set():
             code, lines = self.probe("controls", APPLICATION_NAME)
             if code == 0:
-                return [line.split("\t", 8)[8] for line in lines if line.startswith("control\t")]
+                return [one_line_text(line.split("\t", 8)[8]) for line in lines if line.startswith("control\t")]
             time.sleep(0.2)
         return None
 

@@ -54,7 +54,7 @@ make_prefix() {
       wineserver -w </dev/null >/dev/null 2>&1
     fi
     # The persistent server must not hold the caller's output open, or ctest waits for it.
-    wineserver -p </dev/null >/dev/null 2>&1
+    wineserver -p </dev/null >/dev/null 2>&1 || true  # already running: keep it
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   )
 }
