@@ -69,6 +69,8 @@ class StartAndExit(WineTestCase):
         self.assertEqual(command_lines(log), ['/temp C:\\x /IAgreeToTheEULA /log "%s" CV_I="" ' % self.win(self.scratch / "L")])
         self.assertNotIn("Started", log)
         self.assertNotIn("Run Embedded Resources", log)
+        # The report (log only in a silent run) quotes the command line it could not use.
+        self.assertIn("Command line '/temp C:\\x /IAgreeToTheEULA log L' incorrect.\n", log)
 
     def test_a_path_too_long_to_make_absolute_ends_the_run_and_names_its_option(self):
         too_long = "C:\\" + "x" * 300

@@ -2,6 +2,10 @@
 
 Paths come from the environment that ctest sets (see cmake/BrennixTesting.cmake):
 BRENNIX_SOURCE_DIR, BRENNIX_NATIVE_BUILD_DIR, BRENNIX_WIN_BUILD_DIR, BRENNIX_WINE_STATE_DIR.
+
+The stub refuses a silent run of an unsigned file and fails without a payload: a test of a whole
+run uses sample_setup() (the stub packed with the test payload and signed by the test run's
+signer, whose CA both prefixes trust), or signs its own setup files with sign().
 """
 import fcntl
 import os
