@@ -8,6 +8,7 @@ run uses sample_setup() (the stub packed with the test payload and signed by the
 signer, whose CA both prefixes trust), or signs its own setup files with sign().
 """
 import fcntl
+import functools
 import os
 import shutil
 import subprocess
@@ -296,8 +297,28 @@ def read_payload_report(path) -> PayloadReport:
     return report
 
 
+# ctest's skip code for a test that cannot run on this machine (cmake/BrennixTesting.cmake).
+SKIP_CODE = 77
+
+
+@functools.lru_cache(maxsize=None)
+def reason_windows_programs_cannot_run():
+    """The reason the Windows programs under test cannot run on this machine, or None when they
+    can (tests/wine/machine-check.sh decides)."""
+    check = subprocess.run([str(SOURCE_DIR / "tests" / "wine" / "machine-check.sh")], capture_output=True, text=True,
+                           stdin=subprocess.DEVNULL)
+    return check.stdout.strip() if check.returncode == SKIP_CODE else None
+
+
+def runs_windows_programs(test):
+    """Marks a test, outside a WineTestCase, that starts Windows programs: skipped where they cannot run."""
+    reason = reason_windows_programs_cannot_run()
+    return unittest.skipIf(reason is not None, reason)(test)
+
+
 class WineTestCase(unittest.TestCase):
-    """A test case with a Wine prefix and a scratch folder on C: of its own."""
+    """A test case with a Wine prefix and a scratch folder on C: of its own. The whole case is
+    left out where the Windows programs cannot run (tests/e2e/run_e2e.py)."""
     arch = "win32"
 
     def setUp(self):
