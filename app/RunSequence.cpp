@@ -34,9 +34,21 @@ bool IsReportable(ResultCode result, int32_t exitCode)
 
 std::wstring GetModulePath()
 {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
+    // A setup file deep in a folder tree has a path beyond MAX_PATH: the buffer grows until the
+    // whole path fits, as a cut path would name no file and fail the signature check.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        if (path.size() >= 32768)
+            return std::wstring();
+        path.resize(path.size() * 2);
+    }
 }
 
 BOOL CBrennixInstallerApp::InitInstance()
