@@ -1,6 +1,9 @@
 #include "payload/FolderAccess.h"
 
+#include "framework/DecimalNumber.h"
+#include "framework/StringTable.h"
 #include "payload/LinkCheck.h"
+#include "res/resource.h"
 
 #include <aclapi.h>
 
@@ -37,9 +40,20 @@ public:
         return error;
     }
 
-    DWORD WriteDacl(PACL dacl) override
+    DWORD ReadOwner(PSID& owner, LocalMemory& descriptor) override
     {
-        return SetSecurityInfo(m_folder.Get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr);
+        PSECURITY_DESCRIPTOR received = nullptr;
+        const DWORD error = GetSecurityInfo(m_folder.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                                            nullptr, nullptr, &received);
+        descriptor.Reset(received);
+        return error;
+    }
+
+    DWORD WriteDacl(PACL dacl, bool protectedList) override
+    {
+        const SECURITY_INFORMATION what =
+            DACL_SECURITY_INFORMATION | (protectedList ? PROTECTED_DACL_SECURITY_INFORMATION : 0);
+        return SetSecurityInfo(m_folder.Get(), SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
     }
 
 private:
@@ -47,7 +61,55 @@ private:
     FileHandle m_folder;
 };
 
+// One entry that every subfolder and file below inherits.
+EXPLICIT_ACCESSW InheritedEntry(PSID sid, DWORD rights, TRUSTEE_TYPE type)
+{
+    EXPLICIT_ACCESSW access = {};
+    access.grfAccessPermissions = rights;
+    access.grfAccessMode = SET_ACCESS;  // replaces whatever the list said for this trustee
+    access.grfInheritance = SUB_CONTAINERS_AND_OBJECTS_INHERIT;
+    access.Trustee.MultipleTrusteeOperation = NO_MULTIPLE_TRUSTEE;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    access.Trustee.TrusteeType = type;
+    access.Trustee.ptstrName = static_cast<LPWSTR>(sid);
+    return access;
+}
+
+bool MakeSid(SID_IDENTIFIER_AUTHORITY authority, BYTE count, DWORD first, DWORD second, SidHandle& sid)
+{
+    return AllocateAndInitializeSid(&authority, count, first, second, 0, 0, 0, 0, 0, 0, sid.Receive()) != FALSE;
+}
+
 } // namespace
+
+void RestrictFolderAccess(FolderSecurity& folder)
+{
+    if (folder.IsLink())
+        return;
+    PSID owner = nullptr;
+    LocalMemory ownerDescriptor;
+    if (folder.ReadOwner(owner, ownerDescriptor) != ERROR_SUCCESS || owner == nullptr)
+        return;
+
+    SidHandle administrators, system, everyone;
+    if (!MakeSid(SECURITY_NT_AUTHORITY, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, administrators) ||
+        !MakeSid(SECURITY_NT_AUTHORITY, 1, SECURITY_LOCAL_SYSTEM_RID, 0, system) ||
+        !MakeSid(SECURITY_WORLD_SID_AUTHORITY, 1, SECURITY_WORLD_RID, 0, everyone))
+        return;
+
+    EXPLICIT_ACCESSW entries[] = {
+        InheritedEntry(owner, GENERIC_ALL, TRUSTEE_IS_UNKNOWN),
+        InheritedEntry(administrators.Get(), GENERIC_ALL, TRUSTEE_IS_ALIAS),
+        InheritedEntry(system.Get(), GENERIC_ALL, TRUSTEE_IS_WELL_KNOWN_GROUP),
+        // Read and run, list and traverse: no writing, appending, deleting or changing the list.
+        InheritedEntry(everyone.Get(), GENERIC_READ | GENERIC_EXECUTE, TRUSTEE_IS_WELL_KNOWN_GROUP),
+    };
+    PACL newDacl = nullptr;
+    if (SetEntriesInAclW(ARRAYSIZE(entries), entries, nullptr, &newDacl) != ERROR_SUCCESS)
+        return;
+    LocalMemory newDaclOwner(newDacl);
+    folder.WriteDacl(newDacl, true);
+}
 
 void GrantEveryoneAccess(FolderSecurity& folder)
 {
@@ -58,30 +120,30 @@ void GrantEveryoneAccess(FolderSecurity& folder)
     if (folder.ReadDacl(oldDacl, descriptor) != ERROR_SUCCESS)
         return;
 
-    SID_IDENTIFIER_AUTHORITY worldAuthority = SECURITY_WORLD_SID_AUTHORITY;
     SidHandle everyone;
-    if (!AllocateAndInitializeSid(&worldAuthority, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, everyone.Receive()))
+    if (!MakeSid(SECURITY_WORLD_SID_AUTHORITY, 1, SECURITY_WORLD_RID, 0, everyone))
         return;
-
-    EXPLICIT_ACCESSW access = {};
-    access.grfAccessPermissions = GENERIC_ALL;
-    access.grfAccessMode = SET_ACCESS;  // replaces whatever the list said for Everyone
-    access.grfInheritance = SUB_CONTAINERS_AND_OBJECTS_INHERIT;
-    access.Trustee.MultipleTrusteeOperation = NO_MULTIPLE_TRUSTEE;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-    access.Trustee.ptstrName = static_cast<LPWSTR>(everyone.Get());
+    EXPLICIT_ACCESSW access = InheritedEntry(everyone.Get(), GENERIC_ALL, TRUSTEE_IS_WELL_KNOWN_GROUP);
 
     PACL newDacl = nullptr;
     if (SetEntriesInAclW(1, &access, oldDacl, &newDacl) != ERROR_SUCCESS)
         return;
     LocalMemory newDaclOwner(newDacl);
-    folder.WriteDacl(newDacl);
+    folder.WriteDacl(newDacl, false);
+}
+
+bool IsEveryoneFullAccessOn(const std::wstring& setting)
+{
+    return ParseDecimalNumber(setting) != 0;
 }
 
 void GrantFolderAccess(const std::wstring& path)
 {
     SystemFolderSecurity folder(path);
-    if (folder.IsOpen())
+    if (!folder.IsOpen())
+        return;
+    if (IsEveryoneFullAccessOn(LoadResString(IDS_SETTING_EVERYONE_FULL_ACCESS)))
         GrantEveryoneAccess(folder);
+    else
+        RestrictFolderAccess(folder);
 }
