@@ -4,6 +4,8 @@
 #include "app/ResultCode.h"
 #include "payload/Resource.h"
 
+#include <windows.h>
+
 #include <string>
 
 // Records `base` as the folder the working folder is made in and proves a file can be made
@@ -20,6 +22,14 @@ void SetZeroGuid();
 // call). A folder that could not be made is not detected here: the first write into it fails.
 bool GetTempFolder(std::wstring& path);
 
-// Deletes the files of `resources`, then the working folder with everything in it. Nothing is
-// deleted when the working folder cannot be used, nor a file reached through a link. Always 0.
+// The working folder held open (made on first use as GetTempFolder does), for making and
+// deleting files relative to it; INVALID_HANDLE_VALUE when it cannot be used or could not be
+// opened.
+HANDLE GetTempFolderHandle();
+
+// Deletes the files of `resources`, then the working folder with everything in it, each entry
+// relative to its open folder and without following links. What is in use is tried again for
+// up to about 3 s ("Files in use, removing '%s' again\n" before each new try), then left, as is
+// a read-only file. Nothing is deleted when the working folder cannot be used, nor a file
+// reached through a link. Always 0.
 ResultCode RemoveTempFolder(const ResourceList& resources);
