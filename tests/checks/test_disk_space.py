@@ -4,25 +4,13 @@ Exact amounts come from a small tmpfs linked into the prefix as a drive (when th
 mount one); the rule's arithmetic is also covered natively through its seam."""
 import os
 import shutil
-import subprocess
-import tempfile
 import unittest
-from pathlib import Path
 
-from harness import Wine, WineTestCase
+from harness import Wine, WineTestCase, can_mount_tmpfs, small_drive
 from checks_setup import MEDIUM_FULL, pack_setup, run_silent
 
 DISK_ENTRY = 103
 MB = 1 << 20
-
-
-def can_mount_tmpfs() -> bool:
-    with tempfile.TemporaryDirectory() as folder:
-        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=1m", "tmpfs", folder],
-                                 capture_output=True).returncode == 0
-        if mounted:
-            subprocess.run(["umount", folder], check=True)
-        return mounted
 
 
 class FreeDiskSpace(WineTestCase):
@@ -92,18 +80,7 @@ class FreeDiskSpaceOnASmallDrive(WineTestCase):
 
     def setUp(self):
         super().setUp()
-        self.mount = Path(tempfile.mkdtemp(prefix="brennix-drive-"))
-        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=100m", "tmpfs", str(self.mount)], check=True)
-        devices = self.wine.prefix / "dosdevices"
-        self.letter = next(l for l in "tuvwxy" if not (devices / f"{l}:").exists())
-        self.link = devices / f"{self.letter}:"
-        self.link.symlink_to(self.mount)
-        self.drive = f"{self.letter.upper()}:"
-
-    def tearDown(self):
-        self.link.unlink()
-        subprocess.run(["umount", str(self.mount)], check=True)
-        self.mount.rmdir()
+        self.drive, self.mount = self.enterContext(small_drive(self.wine, "100m"))
 
     def fill(self, size: int):
         (self.mount / f"fill-{size}").write_bytes(b"\0" * size)

@@ -5,14 +5,11 @@ setup file, and many runs in a row."""
 import os
 import re
 import shutil
-import stat
-import subprocess
-import tempfile
 import time
 import unittest
 from pathlib import Path
 
-from harness import Wine, WineTestCase, run_stub, win_program
+from harness import Wine, WineTestCase, can_mount_tmpfs, run_stub, small_drive, win_program
 from payload_setup import (assert_lines_in_order, fresh_folder, log_lines, make_sample_payload, pack, start_signing,
                            stop_signing, work_folder_from_log)
 
@@ -29,15 +26,6 @@ def setUpModule():
 
 def tearDownModule():
     stop_signing()
-
-
-def can_mount_tmpfs() -> bool:
-    with tempfile.TemporaryDirectory() as folder:
-        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=1m", "tmpfs", folder],
-                                 capture_output=True).returncode == 0
-        if mounted:
-            subprocess.run(["umount", folder], check=True)
-        return mounted
 
 
 def files_under(folder: Path) -> list:
@@ -142,22 +130,12 @@ class PayloadOnAFullDrive(WineTestCase):
         (payload / "big.bin").write_bytes(os.urandom(3 << 20))
         # 1 MB is required, so the check passes and extraction meets the full drive.
         self.setup = pack(self.scratch / "setup.exe", payload=payload, settings={103: "1"})
-        self.mount = Path(tempfile.mkdtemp(prefix="brennix-full-"))
-        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=2m", "tmpfs", str(self.mount)], check=True)
-        devices = self.wine.prefix / "dosdevices"
-        self.letter = next(l for l in "tuvwxy" if not (devices / f"{l}:").exists())
-        self.link = devices / f"{self.letter}:"
-        self.link.symlink_to(self.mount)
-
-    def tearDown(self):
-        self.link.unlink()
-        subprocess.run(["umount", str(self.mount)], check=True)
-        self.mount.rmdir()
+        self.drive, self.mount = self.enterContext(small_drive(self.wine, "2m"))
 
     def test_a_full_drive_ends_the_run_as_medium_full_and_nothing_stays(self):
-        drive = f"{self.letter.upper()}:\\"
         log = self.scratch / "setup.log"
-        run = run_stub(self.setup, args=["log", self.win(log), "temp", drive, "/IAgreeToTheEULA"], wine=self.wine)
+        run = run_stub(self.setup, args=["log", self.win(log), "temp", self.drive + "\\", "/IAgreeToTheEULA"],
+                       wine=self.wine)
         lines = log_lines(log)
         self.assertEqual(run.exit_code, MEDIUM_FULL)
         assert_lines_in_order(self, lines, [re.compile(r".*\\big\.bin Write file has failed after \d+ of 3145728 bytes, error 112"),
