@@ -62,7 +62,7 @@ class PayloadFaults(WineTestCase):
         (left / "data.bin").chmod(0o644)
 
     def test_a_file_held_by_a_child_that_lets_go_soon_is_still_removed(self):
-        run, lines = self.run_setup(env={"BRENNIX_PAYLOAD_CHILD": "1500:data.bin"})
+        run, lines = self.run_setup(env={"BRENNIX_PAYLOAD_CHILD": "2500:data.bin"})
         self.assertEqual(run.exit_code, 0)
         self.assertTrue(any(line.startswith("Files in use, removing ") for line in lines), "\n".join(lines))
         self.assertEqual(os.listdir(self.base), [], "everything went once the child let go")
