@@ -6,6 +6,7 @@
 #include "checks/MsiEngineCheck.h"
 #include "framework/CommonControls.h"
 #include "framework/Handles.h"
+#include "framework/LongPath.h"
 #include "framework/MessageQueue.h"
 #include "framework/StringTable.h"
 #include "framework/Thread.h"
@@ -34,21 +35,9 @@ bool IsReportable(ResultCode result, int32_t exitCode)
 
 std::wstring GetModulePath()
 {
-    // A setup file deep in a folder tree has a path beyond MAX_PATH: the buffer grows until the
-    // whole path fits, as a cut path would name no file and fail the signature check.
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return std::wstring();
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        if (path.size() >= 32768)
-            return std::wstring();
-        path.resize(path.size() * 2);
-    }
+    // A setup file deep in a folder tree has a path beyond MAX_PATH: a cut path would name no
+    // file and fail the signature check.
+    return ReadWholePath([](wchar_t* buffer, uint32_t size) { return GetModuleFileNameW(nullptr, buffer, size); });
 }
 
 BOOL CBrennixInstallerApp::InitInstance()

@@ -2,7 +2,25 @@
 
 namespace {
 constexpr size_t kMaxPath = 260;
+constexpr size_t kLongestPath = 32767;
 } // namespace
+
+std::wstring ReadWholePath(const PathQuery& query)
+{
+    std::wstring path(kMaxPath, L'\0');
+    for (;;) {
+        const uint32_t length = query(&path[0], static_cast<uint32_t>(path.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        if (path.size() > kLongestPath)
+            return std::wstring();
+        path.resize(path.size() * 2);
+    }
+}
 
 std::wstring ExtendedLengthPath(const std::wstring& path)
 {

@@ -3,7 +3,6 @@ GUID-named folder under the temp folder, the program started there with the comp
 line, its exit code handed on, the folder removed (or kept, or named by the zero GUID)."""
 import os
 import re
-import shutil
 import unittest
 from pathlib import Path
 
@@ -105,18 +104,6 @@ class PayloadRun(WineTestCase):
                     f"Remove Folder '{work}'",
                 ])
                 self.assertEqual(os.listdir(base), [], "neither the working folder nor a probe file is left")
-
-    def test_a_setup_file_on_a_path_beyond_max_path_verifies_and_runs(self):
-        deep = self.scratch
-        while len(self.win(deep / "setup.exe")) <= 300:
-            deep = deep / ("d" * 40)
-        deep.mkdir(parents=True)
-        setup = deep / "setup.exe"
-        shutil.copy(self.setup, setup)
-        run, lines, report = self.run_setup(setup=setup)
-        self.assertFalse(any(line.startswith("Certificate error") for line in lines), "the whole path was checked")
-        self.assertIsNotNone(report, "the payload was started")
-        self.assertEqual(run.exit_code, 0)
 
     def test_keep_leaves_the_files_byte_identical_in_a_new_folder_each_run(self):
         base = fresh_folder(self.scratch / "tmp")
