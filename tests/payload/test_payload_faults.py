@@ -10,6 +10,7 @@ import unittest
 from pathlib import Path
 
 from harness import Wine, WineTestCase, can_mount_tmpfs, run_stub, small_drive, win_program
+from signature_setups import change_one_payload_byte
 from payload_setup import (assert_lines_in_order, fresh_folder, log_lines, make_sample_payload, pack, start_signing,
                            stop_signing, work_folder_from_log)
 
@@ -99,11 +100,7 @@ class PayloadFaults(WineTestCase):
 
     def test_payload_bytes_changed_after_signing_are_refused_in_a_silent_run(self):
         altered = self.scratch / "altered.exe"
-        data = bytearray(self.setup.read_bytes())
-        at = data.find(bytes(range(256)))  # inside data.bin
-        self.assertGreater(at, 0)
-        data[at + 100] ^= 0xFF
-        altered.write_bytes(bytes(data))
+        change_one_payload_byte(self.setup, altered)
         run, lines = self.run_setup(setup=altered)
         self.assertEqual(run.exit_code, NOT_SIGNED)
         status = next(line for line in lines if line.startswith("Certificate error "))

@@ -11,7 +11,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "ui"))
 from desktop import one_line_text  # noqa: E402  (ui_probe's escaped one-line texts)
 from harness import Wine, WineTestCase, read_log, run_stub, sign, win_program
-from signature_setups import APPLICATION_NAME, assert_in_order, pack_setup
+from signature_setups import APPLICATION_NAME, assert_in_order, change_one_payload_byte, pack_setup
 
 WM_COMMAND = 0x0111
 IDOK = 1
@@ -23,15 +23,10 @@ class SignatureQuestion(WineTestCase):
     def setUpClass(cls):
         shared = Wine("win32").scratch("SignatureQuestion.shared")
         cls.unsigned = pack_setup(shared / "unsigned.exe", shared / "payload")
-        # Signed, then one byte of the packed payload program changed.
+        # Signed, then one byte of the packed payload changed.
         signed = sign(pack_setup(shared / "signed.exe", shared / "payload-signed"))
-        data = bytearray(signed.read_bytes())
-        program = win_program("payload").read_bytes()
-        at = data.find(program[:4096])
-        assert at > 0, "the payload program is packed unchanged"
-        data[at + len(program) // 2] ^= 0xFF
         cls.altered = shared / "altered.exe"
-        cls.altered.write_bytes(bytes(data))
+        change_one_payload_byte(signed, cls.altered)
 
     def probe(self, *args):
         """Runs ui_probe; returns (exit code, output lines). Its output goes through a file, not a
