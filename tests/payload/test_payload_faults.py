@@ -86,6 +86,7 @@ class PayloadFaults(WineTestCase):
         self.assertEqual(run.exit_code, ACCESS_VIOLATION)
         assert_lines_in_order(self, lines, [f"RunProgram returned {ACCESS_VIOLATION - (1 << 32)}", "Remove folder 'Yes'",
                                             re.compile(r"Remove Folder '.*'")])
+        self.assertTrue(any(line.endswith("failed with exit code 0xc0000005.") for line in lines), "\n".join(lines))
         self.assertEqual(os.listdir(self.base), [], "the crashed program's folder is removed, Setup.exe included")
 
     def test_a_cut_setup_file_is_refused_before_anything_is_unpacked(self):
