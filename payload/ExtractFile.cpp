@@ -23,6 +23,23 @@ constexpr ResourceFailureLines kPayloadFailures = {
     L"LockResource has failed\n",
 };
 
+// Writes all of `data`, going on after a write that stops short without an error (as one that
+// reaches the end of a filling drive may) so that the next one tells why. The platform's error,
+// or ERROR_SUCCESS; `written` counts what was written.
+DWORD WriteWhole(HANDLE file, const void* data, DWORD size, DWORD& written)
+{
+    written = 0;
+    while (written < size) {
+        DWORD chunk = 0;
+        if (!WriteFile(file, static_cast<const BYTE*>(data) + written, size - written, &chunk, nullptr))
+            return GetLastError();
+        if (chunk == 0)
+            return ERROR_WRITE_FAULT;
+        written += chunk;
+    }
+    return ERROR_SUCCESS;
+}
+
 } // namespace
 
 ResultCode ExtractSelf(const CResource& resource, std::wstring& text)
@@ -60,8 +77,8 @@ ResultCode ExtractFile(const CResource& resource)
         return Result::Fail;
     }
     DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data, bytes.size, &written, nullptr) || written < bytes.size) {
-        const DWORD writeError = GetLastError();
+    const DWORD writeError = WriteWhole(file.Get(), bytes.data, bytes.size, written);
+    if (writeError != ERROR_SUCCESS) {
         // A full drive is the user's to mend, and is worded as such; anything else is a failed build.
         const bool diskFull = writeError == ERROR_DISK_FULL || writeError == ERROR_HANDLE_DISK_FULL;
         WriteLogFormat(L"%s Write file has failed after %lu of %lu bytes, error %lu\n", path.c_str(), written,
