@@ -13,14 +13,16 @@ namespace {
 // itself, and a link swapped in after the check cannot redirect the change.
 class SystemFolderSecurity : public FolderSecurity {
 public:
-    explicit SystemFolderSecurity(const std::wstring& path)
+    SystemFolderSecurity(const std::wstring& path, DWORD access)
         : m_path(path),
-          m_folder(CreateFileW(path.c_str(), READ_CONTROL | WRITE_DAC, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr))
+          m_folder(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)),
+          m_openError(m_folder ? ERROR_SUCCESS : GetLastError())
     {
     }
 
     bool IsOpen() const { return m_folder.IsValid(); }
+    DWORD OpenError() const { return m_openError; }
 
     bool IsLink() override
     {
@@ -59,6 +61,7 @@ public:
 private:
     std::wstring m_path;
     FileHandle m_folder;
+    DWORD m_openError;
 };
 
 // One entry that every subfolder and file below inherits.
@@ -132,6 +135,44 @@ void GrantEveryoneAccess(FolderSecurity& folder)
     folder.WriteDacl(newDacl, false);
 }
 
+bool IsOwnedByOneOf(FolderSecurity& folder, const std::vector<PSID>& owners)
+{
+    PSID owner = nullptr;
+    LocalMemory descriptor;
+    if (folder.ReadOwner(owner, descriptor) != ERROR_SUCCESS || owner == nullptr)
+        return true;
+    for (PSID candidate : owners) {
+        if (candidate != nullptr && EqualSid(owner, candidate))
+            return true;
+    }
+    return false;
+}
+
+bool IsFolderOwnedByThisRun(const std::wstring& path)
+{
+    SystemFolderSecurity folder(path, READ_CONTROL);
+    // A folder whose owner will not even let it be looked at is not this run's.
+    if (!folder.IsOpen())
+        return folder.OpenError() != ERROR_ACCESS_DENIED;
+    ObjectHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()))
+        return true;
+    // Room for a TOKEN_USER or TOKEN_OWNER with the longest SID.
+    alignas(void*) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+    alignas(void*) BYTE defaultOwner[sizeof(TOKEN_OWNER) + SECURITY_MAX_SID_SIZE] = {};
+    DWORD size = 0;
+    if (!GetTokenInformation(token.Get(), TokenUser, user, sizeof(user), &size) ||
+        !GetTokenInformation(token.Get(), TokenOwner, defaultOwner, sizeof(defaultOwner), &size))
+        return true;
+    SidHandle administrators, system;
+    MakeSid(SECURITY_NT_AUTHORITY, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, administrators);
+    MakeSid(SECURITY_NT_AUTHORITY, 1, SECURITY_LOCAL_SYSTEM_RID, 0, system);
+    const std::vector<PSID> owners = {reinterpret_cast<TOKEN_USER*>(user)->User.Sid,
+                                      reinterpret_cast<TOKEN_OWNER*>(defaultOwner)->Owner, administrators.Get(),
+                                      system.Get()};
+    return IsOwnedByOneOf(folder, owners);
+}
+
 bool IsEveryoneFullAccessOn(const std::wstring& setting)
 {
     return ParseDecimalNumber(setting) != 0;
@@ -139,7 +180,7 @@ bool IsEveryoneFullAccessOn(const std::wstring& setting)
 
 void GrantFolderAccess(const std::wstring& path)
 {
-    SystemFolderSecurity folder(path);
+    SystemFolderSecurity folder(path, READ_CONTROL | WRITE_DAC);
     if (!folder.IsOpen())
         return;
     if (IsEveryoneFullAccessOn(LoadResString(IDS_SETTING_EVERYONE_FULL_ACCESS)))

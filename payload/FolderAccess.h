@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The calls the change makes on one folder. The real one works on a handle that does not
 // follow links; tests use a fake, since Wine maps access lists to Unix modes.
@@ -40,6 +41,17 @@ void GrantEveryoneAccess(FolderSecurity& folder);
 // True when the text of the "everyone full access" setting turns it on: a number other than 0
 // by the settings' number rule. Missing or "0" (shipped) leaves it off.
 bool IsEveryoneFullAccessOn(const std::wstring& setting);
+
+// False when the folder has an owner and it is none of `owners`. A folder without a readable
+// owner (a file system without access lists) counts as owned. Links are not looked at here.
+bool IsOwnedByOneOf(FolderSecurity& folder, const std::vector<PSID>& owners);
+
+// Whether the folder at `path` belongs to this run: its owner is this process's user, the owner
+// it gives new objects, Administrators or SYSTEM (IsOwnedByOneOf). A working folder of the fixed
+// zero-GUID name that another user made first would stay in that user's control, whatever its
+// access list says. False when its owner cannot be read for lack of access; true when the
+// folder cannot be opened otherwise (the writes into it fail then).
+bool IsFolderOwnedByThisRun(const std::wstring& path);
 
 // RestrictFolderAccess on the folder at `path`, or GrantEveryoneAccess when the build's setting
 // asks for full access for everyone.

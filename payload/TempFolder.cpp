@@ -79,6 +79,11 @@ WorkFolderState MakeWorkFolder()
         WriteLogFormat(L"Temp folder '%s' is a link, not used\n", s_strWorkFolder.c_str());
         return WorkFolderState::Refused;
     }
+    if (!IsFolderOwnedByThisRun(s_strWorkFolder)) {
+        s_workFolder = FileHandle();
+        WriteLogFormat(L"Temp folder '%s' belongs to another user, not used\n", s_strWorkFolder.c_str());
+        return WorkFolderState::Refused;
+    }
     GrantFolderAccess(s_strWorkFolder);
     WriteLogFormat(L"Set the temp folder to be '%s'\n", s_strWorkFolder.c_str());
     return WorkFolderState::Made;

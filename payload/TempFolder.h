@@ -16,9 +16,10 @@ ResultCode ProbeTempFolder(const std::wstring& base);
 // Names the working folder with the all-zero GUID from now on, the same on every run.
 void SetZeroGuid();
 
-// The working folder's full path; the first call makes it and opens its access list to
-// everyone. False, with `path` cleared, when the folder cannot be used: it already exists as
-// a junction or symbolic link, or its path does not fit MAX_PATH (each logged at the first
+// The working folder's full path; the first call makes it and sets its access list
+// (GrantFolderAccess). False, with `path` cleared, when the folder cannot be used: it already exists as
+// a junction or symbolic link, or as a folder another user owns ("Temp folder '%s' belongs to
+// another user, not used\n"), or its path does not fit MAX_PATH (each logged at the first
 // call). A folder that could not be made is not detected here: the first write into it fails.
 bool GetTempFolder(std::wstring& path);
 

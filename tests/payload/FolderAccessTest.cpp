@@ -180,6 +180,26 @@ TEST(RestrictFolderAccess, LeavesALinkAndAFolderWithoutReadableOwnerAlone)
     EXPECT_EQ(unreadable.m_writes, 0);
 }
 
+// Windows gives a folder that another, unprivileged user made the owner that user; Wine makes
+// every folder the process user's, so the refusal is shown through the fake.
+TEST(IsOwnedByOneOf, AFolderAnotherUserOwnsIsNotThisRuns)
+{
+    Sid someUser = SomeUser(), administrators = Administrators(), system = System();
+    const std::vector<PSID> owners = {administrators.sid, system.sid};
+
+    FakeFolder planted;
+    planted.m_owner = someUser.sid;
+    EXPECT_FALSE(IsOwnedByOneOf(planted, owners));
+
+    FakeFolder ours;
+    ours.m_owner = administrators.sid;
+    EXPECT_TRUE(IsOwnedByOneOf(ours, owners));
+
+    FakeFolder withoutAccessList;  // e.g. on FAT: there is no owner to read
+    withoutAccessList.m_readError = ERROR_NOT_SUPPORTED;
+    EXPECT_TRUE(IsOwnedByOneOf(withoutAccessList, owners));
+}
+
 TEST(IsEveryoneFullAccessOn, OnlyANumberOtherThanZeroTurnsItOn)
 {
     EXPECT_FALSE(IsEveryoneFullAccessOn(L""));
@@ -253,7 +273,9 @@ TEST(GrantFolderAccess, DoesNoHarmToARealFolderUnderWine)
     const std::wstring folder = std::wstring(temp) + L"brennix-folder-access-test";
     CreateDirectoryW(folder.c_str(), nullptr);
 
+    EXPECT_TRUE(IsFolderOwnedByThisRun(folder)) << "a folder this process made";
     GrantFolderAccess(folder);
+    EXPECT_TRUE(IsFolderOwnedByThisRun(folder)) << "and still, with its new access list";
 
     const std::wstring file = folder + L"\\inside.txt";
     HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
