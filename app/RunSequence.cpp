@@ -6,6 +6,7 @@
 #include "checks/MsiEngineCheck.h"
 #include "framework/CommonControls.h"
 #include "framework/Handles.h"
+#include "framework/LongPath.h"
 #include "framework/MessageQueue.h"
 #include "framework/StringTable.h"
 #include "framework/Thread.h"
@@ -34,9 +35,9 @@ bool IsReportable(ResultCode result, int32_t exitCode)
 
 std::wstring GetModulePath()
 {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
+    // A setup file deep in a folder tree has a path beyond MAX_PATH: a cut path would name no
+    // file and fail the signature check.
+    return ReadWholePath([](wchar_t* buffer, uint32_t size) { return GetModuleFileNameW(nullptr, buffer, size); });
 }
 
 BOOL CBrennixInstallerApp::InitInstance()

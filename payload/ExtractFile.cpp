@@ -3,13 +3,11 @@
 #include "app/Log.h"
 #include "framework/CodePage.h"
 #include "framework/Handles.h"
-#include "framework/ShellPath.h"
 #include "payload/FilePath.h"
 #include "payload/LinkCheck.h"
+#include "payload/RelativeFiles.h"
 #include "payload/ResourceBytes.h"
 #include "payload/TempFolder.h"
-
-#include <shlobj.h>
 
 namespace {
 
@@ -25,13 +23,21 @@ constexpr ResourceFailureLines kPayloadFailures = {
     L"LockResource has failed\n",
 };
 
-// Makes the folder that will hold `filePath`, with its missing parents; an existing one is fine.
-void MakeParentFolder(const std::wstring& filePath)
+// Writes all of `data`, going on after a write that stops short without an error (as one that
+// reaches the end of a filling drive may) so that the next one tells why. The platform's error,
+// or ERROR_SUCCESS; `written` counts what was written.
+DWORD WriteWhole(HANDLE file, const void* data, DWORD size, DWORD& written)
 {
-    wchar_t folder[MAX_PATH] = {};
-    filePath.copy(folder, MAX_PATH - 1);  // GetFilePath keeps the path within MAX_PATH
-    if (PathRemoveFileSpecSystem(folder))
-        SHCreateDirectoryExW(nullptr, folder, nullptr);
+    written = 0;
+    while (written < size) {
+        DWORD chunk = 0;
+        if (!WriteFile(file, static_cast<const BYTE*>(data) + written, size - written, &chunk, nullptr))
+            return GetLastError();
+        if (chunk == 0)
+            return ERROR_WRITE_FAULT;
+        written += chunk;
+    }
+    return ERROR_SUCCESS;
 }
 
 } // namespace
@@ -56,21 +62,29 @@ ResultCode ExtractFile(const CResource& resource)
     std::wstring path, workFolder;
     if (!GetFilePath(resource, path) || !GetTempFolder(workFolder))
         return Result::Fail;
-    if (IsReachedThroughLink(workFolder, resource.m_strFileName)) {
+    FileHandle file;
+    // Made relative to the open working folder, its subfolders made one by one: a link on the
+    // way is refused (Wine shows one only through its path, Windows through the handles).
+    const DWORD error = IsReachedThroughLink(workFolder, resource.m_strFileName)
+                            ? kErrorIsLink
+                            : CreateFreshFile(GetTempFolderHandle(), resource.m_strFileName, file);
+    if (error == kErrorIsLink) {
         WriteLogFormat(L"%s is reached through a link, not written\n", path.c_str());
         return Result::Fail;
     }
-    MakeParentFolder(path);
-
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    if (error != ERROR_SUCCESS) {
         WriteLogFormat(L"%s Create file has failed\n", path.c_str());
         return Result::Fail;
     }
     DWORD written = 0;
-    WriteFile(file.Get(), bytes.data, bytes.size, &written, nullptr);
-    if (written < bytes.size)
-        return Result::Fail;
+    const DWORD writeError = WriteWhole(file.Get(), bytes.data, bytes.size, written);
+    if (writeError != ERROR_SUCCESS) {
+        // A full drive is the user's to mend, and is worded as such; anything else is a failed build.
+        const bool diskFull = writeError == ERROR_DISK_FULL || writeError == ERROR_HANDLE_DISK_FULL;
+        WriteLogFormat(L"%s Write file has failed after %lu of %lu bytes, error %lu\n", path.c_str(), written,
+                       static_cast<unsigned long>(bytes.size), writeError);
+        return diskFull ? Result::MediumFull : Result::Fail;
+    }
     if (static_cast<int64_t>(written) != resource.m_nSize) {
         WriteLogFormat(L"%s Write file has failed\n", path.c_str());
         return Result::CorruptFile;

@@ -260,6 +260,34 @@ def sample_setup() -> Path:
     return target
 
 
+def can_mount_tmpfs() -> bool:
+    """Whether this run may mount a tmpfs (small_drive needs it)."""
+    with tempfile.TemporaryDirectory() as folder:
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=1m", "tmpfs", folder],
+                                 capture_output=True).returncode == 0
+        if mounted:
+            subprocess.run(["umount", folder], check=True)
+        return mounted
+
+
+@contextmanager
+def small_drive(wine: Wine, size: str):
+    """A tmpfs of `size` (as mount takes it, e.g. "100m") linked into the prefix as a free drive
+    letter, for as long as this lasts; yields (drive, mount folder), the drive as "T:"."""
+    mount = Path(tempfile.mkdtemp(prefix="brennix-drive-"))
+    subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", str(mount)], check=True)
+    devices = wine.prefix / "dosdevices"
+    letter = next(l for l in "tuvwxy" if not (devices / f"{l}:").exists())
+    link = devices / f"{letter}:"
+    link.symlink_to(mount)
+    try:
+        yield f"{letter.upper()}:", mount
+    finally:
+        link.unlink()
+        subprocess.run(["umount", str(mount)], check=True)
+        mount.rmdir()
+
+
 def read_log(path, codepage: str = "cp1252") -> str:
     """Reads a log file: every line end must be CR LF; returns the text with plain LF."""
     data = Path(path).read_bytes()
