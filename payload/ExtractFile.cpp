@@ -11,6 +11,9 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
 constexpr ResourceFailureLines kManifestFailures = {
@@ -32,6 +35,34 @@ void MakeParentFolder(const std::wstring& filePath)
     filePath.copy(folder, MAX_PATH - 1);  // GetFilePath keeps the path within MAX_PATH
     if (PathRemoveFileSpecSystem(folder))
         SHCreateDirectoryExW(nullptr, folder, nullptr);
+}
+
+// Large writes keep the system calls few; a bounded size keeps each one short, so that a reader of
+// the bytes written so far sees them grow.
+constexpr DWORD kWriteChunk = 8u << 20;
+
+// Reserves the file's whole length before the first write, so the file system lays it out in
+// one go instead of growing it write by write. A file system that cannot reserve just grows it.
+void ReserveLength(HANDLE file, DWORD size)
+{
+    FILE_ALLOCATION_INFO allocation = {};
+    allocation.AllocationSize.QuadPart = size;
+    SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof(allocation));
+}
+
+// Writes `size` bytes from `data` in chunks; the number of bytes written, short when a write
+// fails.
+DWORD WriteAll(HANDLE file, const void* data, DWORD size)
+{
+    const auto* next = static_cast<const uint8_t*>(data);
+    DWORD total = 0;
+    while (total < size) {
+        DWORD written = 0;
+        if (!WriteFile(file, next + total, std::min(size - total, kWriteChunk), &written, nullptr) || written == 0)
+            break;
+        total += written;
+    }
+    return total;
 }
 
 } // namespace
@@ -67,8 +98,8 @@ ResultCode ExtractFile(const CResource& resource)
         WriteLogFormat(L"%s Create file has failed\n", path.c_str());
         return Result::Fail;
     }
-    DWORD written = 0;
-    WriteFile(file.Get(), bytes.data, bytes.size, &written, nullptr);
+    ReserveLength(file.Get(), bytes.size);
+    const DWORD written = WriteAll(file.Get(), bytes.data, bytes.size);
     if (written < bytes.size)
         return Result::Fail;
     if (static_cast<int64_t>(written) != resource.m_nSize) {
