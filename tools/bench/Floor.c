@@ -95,8 +95,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     if (!CreateDirectoryW(folder, NULL))
         return FLOOR_FAIL;
 
-    static struct PayloadFile files[FLOOR_MAX_FILES];
-    int fileCount = 0, result = 0;
+    struct PayloadFile* files = calloc(FLOOR_MAX_FILES, sizeof(struct PayloadFile));
+    int fileCount = 0, result = files ? 0 : FLOOR_FAIL;
     const wchar_t* program = NULL;
     DWORD manifestSize;
     const char* manifest = Resource(101, &manifestSize);
@@ -148,5 +148,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     for (int i = 0; i < fileCount; ++i)
         DeleteFileW(files[i].path);
     RemoveDirectoryW(folder);
+    free(files);
     return result;
 }
