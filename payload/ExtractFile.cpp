@@ -9,6 +9,9 @@
 #include "payload/ResourceBytes.h"
 #include "payload/TempFolder.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
 constexpr ResourceFailureLines kManifestFailures = {
@@ -23,15 +26,29 @@ constexpr ResourceFailureLines kPayloadFailures = {
     L"LockResource has failed\n",
 };
 
-// Writes all of `data`, going on after a write that stops short without an error (as one that
-// reaches the end of a filling drive may) so that the next one tells why. The platform's error,
-// or ERROR_SUCCESS; `written` counts what was written.
+// Large writes keep the system calls few; a bounded size keeps each one short, so that a reader of
+// the bytes written so far sees them grow.
+constexpr DWORD kWriteChunk = 8u << 20;
+
+// Reserves the file's whole length before the first write, so the file system lays it out in
+// one go instead of growing it write by write. A file system that cannot reserve just grows it.
+void ReserveLength(HANDLE file, DWORD size)
+{
+    FILE_ALLOCATION_INFO allocation = {};
+    allocation.AllocationSize.QuadPart = size;
+    SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof(allocation));
+}
+
+// Writes all of `data` in chunks, going on after a write that stops short without an error (as
+// one that reaches the end of a filling drive may) so that the next one tells why. The platform's
+// error, or ERROR_SUCCESS; `written` counts what was written.
 DWORD WriteWhole(HANDLE file, const void* data, DWORD size, DWORD& written)
 {
     written = 0;
     while (written < size) {
         DWORD chunk = 0;
-        if (!WriteFile(file, static_cast<const BYTE*>(data) + written, size - written, &chunk, nullptr))
+        if (!WriteFile(file, static_cast<const BYTE*>(data) + written, std::min(size - written, kWriteChunk), &chunk,
+                       nullptr))
             return GetLastError();
         if (chunk == 0)
             return ERROR_WRITE_FAULT;
@@ -76,6 +93,7 @@ ResultCode ExtractFile(const CResource& resource)
         WriteLogFormat(L"%s Create file has failed\n", path.c_str());
         return Result::Fail;
     }
+    ReserveLength(file.Get(), bytes.size);
     DWORD written = 0;
     const DWORD writeError = WriteWhole(file.Get(), bytes.data, bytes.size, written);
     if (writeError != ERROR_SUCCESS) {
