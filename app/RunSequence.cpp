@@ -9,6 +9,7 @@
 #include "framework/MessageQueue.h"
 #include "framework/StringTable.h"
 #include "framework/Thread.h"
+#include "payload/ExtractionProgress.h"
 #include "res/resource.h"
 #include "signature/VerifyFileSignature.h"
 #include "ui/BrennixInstallerDlg.h"
@@ -131,6 +132,9 @@ ResultCode CBrennixInstallerApp::RunWorker()
     m_hDoneEvent = doneEvent.Release();
     m_hCloseSplashEvent = closeSplashEvent.Release();
 
+    // Only a splash that can be seen wants to hear how the unpacking goes.
+    if (!m_bSilent)
+        SetProgressListener(GetCurrentThreadId());
     const DWORD startError = AfxBeginThread(WorkerThreadProc, this);
     if (startError != 0)
         return Result::FromWin32(startError);

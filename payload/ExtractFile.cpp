@@ -4,6 +4,7 @@
 #include "framework/CodePage.h"
 #include "framework/Handles.h"
 #include "framework/ShellPath.h"
+#include "payload/ExtractionProgress.h"
 #include "payload/FilePath.h"
 #include "payload/LinkCheck.h"
 #include "payload/ResourceBytes.h"
@@ -11,7 +12,13 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 namespace {
+
+// Large enough that the number of writes does not matter, small enough that the splash sees a
+// large file move.
+constexpr DWORD kWriteChunkBytes = 4 << 20;
 
 constexpr ResourceFailureLines kManifestFailures = {
     L"ExtractSelf FindResource has failed\n",
@@ -67,8 +74,16 @@ ResultCode ExtractFile(const CResource& resource)
         WriteLogFormat(L"%s Create file has failed\n", path.c_str());
         return Result::Fail;
     }
+    const auto* data = static_cast<const char*>(bytes.data);
     DWORD written = 0;
-    WriteFile(file.Get(), bytes.data, bytes.size, &written, nullptr);
+    while (written < bytes.size) {
+        DWORD chunk = 0;
+        if (!WriteFile(file.Get(), data + written, std::min(bytes.size - written, kWriteChunkBytes), &chunk, nullptr) ||
+            chunk == 0)
+            break;
+        written += chunk;
+        ReportBytesWritten(chunk);
+    }
     if (written < bytes.size)
         return Result::Fail;
     if (static_cast<int64_t>(written) != resource.m_nSize) {

@@ -1,18 +1,33 @@
-"""The demo: packs a sample payload (the demo installer program and some data files) into a
-setup file with brennix-pack, signs it with a test CA made for the run (a silent run refuses an
-unsigned file) and trusted in the demo's Wine prefix, runs it silently with a log, prints the log
-and the exit code, and saves a screenshot of the demo installer's window in the build folder."""
+"""The demo: packs the demo installer with a payload large enough that its unpacking takes a
+while into a setup file with brennix-pack, signs it with a test CA made for the run (a silent
+run refuses an unsigned file) and trusted in the demo's Wine prefix, then
+
+1. runs it as a user would, and photographs what the user sees: the splash with its progress
+   part-way, then the demo installer's window once the splash has gone;
+2. runs it silently with a log, and prints the log and the exit code.
+
+Every picture is saved in the build folder; the demo prints where."""
 import os
 import shutil
 import subprocess
+import sys
 import threading
 import time
+from pathlib import Path
 
-from harness import NATIVE_BUILD_DIR, Wine, native_tool, read_log, run_stub, stub_exe, win_program
+from harness import NATIVE_BUILD_DIR, SOURCE_DIR, Wine, native_tool, read_log, run_stub, stub_exe, win_program
 from signing import TestCertificates, trusted_root
 
+sys.path.insert(0, str(SOURCE_DIR / "tests" / "ui"))
+from desktop import Desktop, SplashPicture  # noqa: E402
+
 WINDOW_TITLE = "Brennix demo installer"
-SCREENSHOT = NATIVE_BUILD_DIR.parent / "demo-screenshot.png"
+PICTURES = NATIVE_BUILD_DIR.parent
+SPLASH_SHOT = PICTURES / "demo-splash.png"
+INSTALLER_SHOT = PICTURES / "demo-screenshot.png"
+# Enough bytes that unpacking outlasts the half second before the splash shows its progress.
+DATA_MIB = int(os.environ.get("BRENNIX_DEMO_DATA_MIB", "1024"))
+DATA_FILES = 8
 
 
 def make_payload(folder):
@@ -22,25 +37,73 @@ def make_payload(folder):
     (folder / "Setup.exe.config").write_text("<configuration />\r\n")
     (folder / "readme.txt").write_text("Brennix demo payload.\r\n")
     (folder / "data" / "sample.dat").write_bytes(bytes(range(256)) * 16)
+    block = os.urandom(1 << 20)
+    for index in range(DATA_FILES):
+        with open(folder / "data" / f"media-{index + 1}.bin", "wb") as out:
+            for _ in range(DATA_MIB // DATA_FILES):
+                out.write(block)
 
 
-def take_screenshot(env, shots):
-    """Waits for the demo installer's window, then photographs the whole display."""
-    deadline = time.monotonic() + 40
-    while time.monotonic() < deadline:
-        found = subprocess.run(["xdotool", "search", "--name", WINDOW_TITLE], env=env, capture_output=True)
-        if found.returncode == 0 and found.stdout.strip():
+def window_seen(env, title):
+    found = subprocess.run(["xdotool", "search", "--name", title], env=env, capture_output=True)
+    return found.returncode == 0 and bool(found.stdout.strip())
+
+
+def screenshot(env, path):
+    return subprocess.run(["import", "-window", "root", str(path)], env=env, capture_output=True).returncode == 0
+
+
+class Photographer(threading.Thread):
+    """Watches an interactive run: photographs the display again and again while the splash is
+    up, keeps the picture whose progress bar is nearest half-way, then photographs the demo
+    installer's window."""
+
+    def __init__(self, wine: Wine, folder: Path):
+        super().__init__()
+        self.wine = wine
+        self.folder = folder
+        self.splash_progress = None   # the kept picture's fraction; None: no bar was seen
+        self.splash_seen = False
+        self.installer_seen = False
+
+    def run(self):
+        desktop = Desktop(self.wine)
+        deadline = time.monotonic() + 120
+        splash = None
+        while splash is None and time.monotonic() < deadline and not window_seen(self.wine.env, WINDOW_TITLE):
+            visible = [rect for shown, rect in desktop.untitled_dialogs() if shown]
+            splash = visible[0] if visible else None
+        shots = []
+        # Photograph first, judge later: judging a picture takes longer than the unpacking.
+        while splash is not None and time.monotonic() < deadline and not window_seen(self.wine.env, WINDOW_TITLE):
+            path = self.folder / f"splash-{len(shots):03d}.png"
+            if screenshot(self.wine.env, path):
+                shots.append(path)
+        self.splash_seen = bool(shots)
+        self.keep_best_splash(splash, shots)
+
+        while time.monotonic() < deadline and not window_seen(self.wine.env, WINDOW_TITLE):
+            time.sleep(0.2)
+        if window_seen(self.wine.env, WINDOW_TITLE):
             time.sleep(1.0)  # let it paint
-            shot = subprocess.run(["import", "-window", "root", str(SCREENSHOT)], env=env, capture_output=True)
-            shots.append(shot.returncode == 0)
-            return
-        time.sleep(0.2)
-    shots.append(False)
+            self.installer_seen = screenshot(self.wine.env, INSTALLER_SHOT)
+
+    def keep_best_splash(self, splash, shots):
+        best = None
+        for path in shots:
+            progress = SplashPicture(path, splash).progress()
+            score = abs(progress - 0.5) if progress is not None else 2.0
+            if best is None or score < best[0]:
+                best = (score, path, progress)
+        if best is not None:
+            shutil.copy(best[1], SPLASH_SHOT)
+            self.splash_progress = best[2]
 
 
 wine = Wine("win32")
 folder = wine.scratch("demo")
 payload = folder / "payload"
+print(f"Making a payload of the demo installer and {DATA_MIB} MiB of data ...")
 make_payload(payload)
 unsigned = folder / "BrennixDemoSetup.unsigned.exe"
 packed = subprocess.run([str(native_tool("brennix-pack")), "--stub", str(stub_exe()), "--out", str(unsigned),
@@ -52,18 +115,37 @@ certificates = TestCertificates("Brennix Demo CA")
 setup = folder / "BrennixDemoSetup.exe"
 publisher = certificates.issue("demo", "Brennix Demo Publisher")
 publisher.sign(unsigned, setup, program_name="Brennix Demo")
+unsigned.unlink()
 # Wine reads only the Unicode form of the program name correctly (see tests/e2e/signing.py).
 publisher.set_unicode_program_name(setup, "Brennix Demo")
 
-if SCREENSHOT.exists():
-    SCREENSHOT.unlink()
-shots = []
-photographer = threading.Thread(target=take_screenshot, args=(wine.env, shots))
-photographer.start()
+for picture in (SPLASH_SHOT, INSTALLER_SHOT):
+    if picture.exists():
+        picture.unlink()
+shots = folder / "shots"
+shutil.rmtree(shots, ignore_errors=True)
+shots.mkdir()
 log = folder / "demo.log"
+if log.exists():
+    log.unlink()
 with trusted_root(wine, certificates):
-    run = run_stub(setup, args=["log", wine.win_path(log), "/IAgreeToTheEULA"], wine=wine, timeout=60)
-photographer.join()
+    print("---- as a user starts it ----")
+    photographer = Photographer(wine, shots)
+    photographer.start()
+    interactive = run_stub(setup, wine=wine, timeout=180)
+    photographer.join()
+    print(f"Exit code: 0x{interactive.exit_code:08X} ({interactive.signed_exit_code})")
+    if photographer.splash_progress is not None:
+        print(f"Splash with its progress at {photographer.splash_progress:.0%}: {SPLASH_SHOT}")
+    elif photographer.splash_seen:
+        print(f"Splash (the unpacking ended before its progress showed): {SPLASH_SHOT}")
+    else:
+        print("No picture of the splash: it was not seen")
+    print(f"The demo installer's window: {INSTALLER_SHOT}" if photographer.installer_seen
+          else "No picture of the demo installer: its window was not seen")
+
+    print("---- silently, with a log ----")
+    run = run_stub(setup, args=["log", wine.win_path(log), "/IAgreeToTheEULA"], wine=wine, timeout=180)
 certificates.close()
 
 print(f"Command line: {run.command_line}")
@@ -71,4 +153,3 @@ print("---- log ----")
 print(read_log(log) if log.exists() else "(no log file was written)")
 print("-------------")
 print(f"Exit code: 0x{run.exit_code:08X} ({run.signed_exit_code})")
-print(f"Screenshot of the demo installer: {SCREENSHOT}" if shots and shots[0] else "No screenshot: the window was not seen")
