@@ -77,9 +77,9 @@ ResultCode ExtractFile(const CResource& resource)
     const auto* data = static_cast<const char*>(bytes.data);
     DWORD written = 0;
     while (written < bytes.size) {
+        const DWORD wanted = std::min(bytes.size - written, kWriteChunkBytes);
         DWORD chunk = 0;
-        if (!WriteFile(file.Get(), data + written, std::min(bytes.size - written, kWriteChunkBytes), &chunk, nullptr) ||
-            chunk == 0)
+        if (!WriteFile(file.Get(), data + written, wanted, &chunk, nullptr) || chunk == 0)
             break;
         written += chunk;
         ReportBytesWritten(chunk);
