@@ -44,11 +44,6 @@ def make_payload(folder):
                 out.write(block)
 
 
-def window_seen(env, title):
-    found = subprocess.run(["xdotool", "search", "--name", title], env=env, capture_output=True)
-    return found.returncode == 0 and bool(found.stdout.strip())
-
-
 def screenshot(env, path):
     return subprocess.run(["import", "-window", "root", str(path)], env=env, capture_output=True).returncode == 0
 
@@ -65,32 +60,46 @@ class Photographer(threading.Thread):
         self.splash_progress = None   # the kept picture's fraction; None: no bar was seen
         self.splash_seen = False
         self.installer_seen = False
+        self._splash = None           # where the splash is while it is up
+        self._watching = threading.Event()
 
     def run(self):
-        desktop = Desktop(self.wine)
-        deadline = time.monotonic() + 120
-        splash = None
-        while splash is None and time.monotonic() < deadline and not window_seen(self.wine.env, WINDOW_TITLE):
-            visible = [rect for shown, rect in desktop.untitled_dialogs() if shown]
-            splash = visible[0] if visible else None
+        # Looking for windows from inside Wine takes longer than a photograph: a second thread
+        # looks, this one photographs, and pictures are judged only at the end.
+        self._watching.set()
+        watcher = threading.Thread(target=self._watch)
+        watcher.start()
         shots = []
-        # Photograph first, judge later: judging a picture takes longer than the unpacking.
-        while splash is not None and time.monotonic() < deadline and not window_seen(self.wine.env, WINDOW_TITLE):
+        while self._watching.is_set():
+            splash = self._splash
             path = self.folder / f"splash-{len(shots):03d}.png"
-            if screenshot(self.wine.env, path):
-                shots.append(path)
-        self.splash_seen = bool(shots)
-        self.keep_best_splash(splash, shots)
-
-        while time.monotonic() < deadline and not window_seen(self.wine.env, WINDOW_TITLE):
-            time.sleep(0.2)
-        if window_seen(self.wine.env, WINDOW_TITLE):
+            if splash is not None and screenshot(self.wine.env, path):
+                shots.append((path, splash))
+            else:
+                time.sleep(0.05)
+        watcher.join()
+        if self.installer_seen:
             time.sleep(1.0)  # let it paint
             self.installer_seen = screenshot(self.wine.env, INSTALLER_SHOT)
+        self.splash_seen = bool(shots)
+        self.keep_best_splash(shots)
 
-    def keep_best_splash(self, splash, shots):
+    def _watch(self):
+        desktop = Desktop(self.wine)
+        deadline = time.monotonic() + 120
+        try:
+            while time.monotonic() < deadline and not self.installer_seen:
+                windows = [(cls, rect, title) for shown, cls, rect, title in desktop.top_levels() if shown]
+                splashes = [rect for cls, rect, title in windows if cls == "#32770" and not title]
+                self._splash = splashes[0] if splashes else None
+                self.installer_seen = any(title == WINDOW_TITLE for _, _, title in windows)
+        finally:
+            self._splash = None
+            self._watching.clear()
+
+    def keep_best_splash(self, shots):
         best = None
-        for path in shots:
+        for path, splash in shots:
             progress = SplashPicture(path, splash).progress()
             score = abs(progress - 0.5) if progress is not None else 2.0
             if best is None or score < best[0]:
@@ -99,57 +108,76 @@ class Photographer(threading.Thread):
             shutil.copy(best[1], SPLASH_SHOT)
             self.splash_progress = best[2]
 
+def packed_and_signed(folder):
+    """The demo's setup file, and the test CA that signed it."""
+    payload = folder / "payload"
+    print(f"Making a payload of the demo installer and {DATA_MIB} MiB of data ...")
+    make_payload(payload)
+    unsigned = folder / "BrennixDemoSetup.unsigned.exe"
+    packed = subprocess.run([str(native_tool("brennix-pack")), "--stub", str(stub_exe()), "--out", str(unsigned),
+                             "--payload", str(payload)], capture_output=True, text=True)
+    print(packed.stdout.strip() or packed.stderr.strip())
+    if packed.returncode != 0:
+        raise SystemExit(packed.returncode)
+    certificates = TestCertificates("Brennix Demo CA")
+    setup = folder / "BrennixDemoSetup.exe"
+    publisher = certificates.issue("demo", "Brennix Demo Publisher")
+    publisher.sign(unsigned, setup, program_name="Brennix Demo")
+    unsigned.unlink()
+    # Wine reads only the Unicode form of the program name correctly (see tests/e2e/signing.py).
+    publisher.set_unicode_program_name(setup, "Brennix Demo")
+    return setup, certificates
 
-wine = Wine("win32")
-folder = wine.scratch("demo")
-payload = folder / "payload"
-print(f"Making a payload of the demo installer and {DATA_MIB} MiB of data ...")
-make_payload(payload)
-unsigned = folder / "BrennixDemoSetup.unsigned.exe"
-packed = subprocess.run([str(native_tool("brennix-pack")), "--stub", str(stub_exe()), "--out", str(unsigned),
-                         "--payload", str(payload)], capture_output=True, text=True)
-print(packed.stdout.strip() or packed.stderr.strip())
-if packed.returncode != 0:
-    raise SystemExit(packed.returncode)
-certificates = TestCertificates("Brennix Demo CA")
-setup = folder / "BrennixDemoSetup.exe"
-publisher = certificates.issue("demo", "Brennix Demo Publisher")
-publisher.sign(unsigned, setup, program_name="Brennix Demo")
-unsigned.unlink()
-# Wine reads only the Unicode form of the program name correctly (see tests/e2e/signing.py).
-publisher.set_unicode_program_name(setup, "Brennix Demo")
 
-for picture in (SPLASH_SHOT, INSTALLER_SHOT):
-    if picture.exists():
-        picture.unlink()
-shots = folder / "shots"
-shutil.rmtree(shots, ignore_errors=True)
-shots.mkdir()
-log = folder / "demo.log"
-if log.exists():
-    log.unlink()
-with trusted_root(wine, certificates):
+def run_as_a_user(wine, setup, folder):
+    """Starts the setup file with no arguments and photographs what the user sees."""
     print("---- as a user starts it ----")
+    for picture in (SPLASH_SHOT, INSTALLER_SHOT):
+        if picture.exists():
+            picture.unlink()
+    shots = folder / "shots"
+    shutil.rmtree(shots, ignore_errors=True)
+    shots.mkdir()
     photographer = Photographer(wine, shots)
     photographer.start()
-    interactive = run_stub(setup, wine=wine, timeout=180)
+    run = run_stub(setup, wine=wine, timeout=180)
     photographer.join()
-    print(f"Exit code: 0x{interactive.exit_code:08X} ({interactive.signed_exit_code})")
+    print(f"Exit code: 0x{run.exit_code:08X} ({run.signed_exit_code})")
     if photographer.splash_progress is not None:
-        print(f"Splash with its progress at {photographer.splash_progress:.0%}: {SPLASH_SHOT}")
+        print(f"The splash with its progress at {photographer.splash_progress:.0%}: {SPLASH_SHOT}")
     elif photographer.splash_seen:
-        print(f"Splash (the unpacking ended before its progress showed): {SPLASH_SHOT}")
+        print(f"The splash (the unpacking ended before its progress showed): {SPLASH_SHOT}")
     else:
         print("No picture of the splash: it was not seen")
     print(f"The demo installer's window: {INSTALLER_SHOT}" if photographer.installer_seen
           else "No picture of the demo installer: its window was not seen")
 
-    print("---- silently, with a log ----")
-    run = run_stub(setup, args=["log", wine.win_path(log), "/IAgreeToTheEULA"], wine=wine, timeout=180)
-certificates.close()
 
-print(f"Command line: {run.command_line}")
-print("---- log ----")
-print(read_log(log) if log.exists() else "(no log file was written)")
-print("-------------")
-print(f"Exit code: 0x{run.exit_code:08X} ({run.signed_exit_code})")
+def run_silently(wine, setup, folder):
+    """Runs the setup file silently with a log; prints the log and the exit code."""
+    print("---- silently, with a log ----")
+    log = folder / "demo.log"
+    if log.exists():
+        log.unlink()
+    run = run_stub(setup, args=["log", wine.win_path(log), "/IAgreeToTheEULA"], wine=wine, timeout=180)
+    print(f"Command line: {run.command_line}")
+    print("---- log ----")
+    print(read_log(log) if log.exists() else "(no log file was written)")
+    print("-------------")
+    print(f"Exit code: 0x{run.exit_code:08X} ({run.signed_exit_code})")
+
+
+def main():
+    wine = Wine("win32")
+    folder = wine.scratch("demo")
+    setup, certificates = packed_and_signed(folder)
+    try:
+        with trusted_root(wine, certificates):
+            run_as_a_user(wine, setup, folder)
+            run_silently(wine, setup, folder)
+    finally:
+        certificates.close()
+
+
+if __name__ == "__main__":
+    main()
