@@ -35,20 +35,28 @@ step() {
   fi
 }
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# Installs the packages of the list that are missing; one line when none is.
+install_missing_packages() {
+  local missing=() p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    echo "All ${#packages[@]} packages are installed"
+    return
+  fi
+  echo "Installing ${#missing[@]} missing packages (full output: $log)"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    step "add the i386 architecture" "${sudo_cmd[@]}" dpkg --add-architecture i386
+  fi
+  step "update the package lists" "${sudo_cmd[@]}" apt-get update
+  step "install ${#missing[@]} packages" "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}
 
 mkdir -p "$(dirname "$log")"
 : >"$log"
-echo "Installing ${#missing[@]} missing packages (full output: $log)"
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  step "add the i386 architecture" "${sudo_cmd[@]}" dpkg --add-architecture i386
-fi
-step "update the package lists" "${sudo_cmd[@]}" apt-get update
-step "install ${#missing[@]} packages" "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+
+install_missing_packages
