@@ -10,6 +10,7 @@
 #include "framework/MessageQueue.h"
 #include "framework/StringTable.h"
 #include "framework/Thread.h"
+#include "payload/ExtractionProgress.h"
 #include "res/resource.h"
 #include "signature/VerifyFileSignature.h"
 #include "ui/BrennixInstallerDlg.h"
@@ -132,6 +133,9 @@ ResultCode CBrennixInstallerApp::RunWorker()
     m_hDoneEvent = doneEvent.Release();
     m_hCloseSplashEvent = closeSplashEvent.Release();
 
+    // Only a splash that can be seen wants to hear how the unpacking goes.
+    if (!m_bSilent)
+        SetProgressListener(GetCurrentThreadId());
     const DWORD startError = AfxBeginThread(WorkerThreadProc, this);
     if (startError != 0)
         return Result::FromWin32(startError);

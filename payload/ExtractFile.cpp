@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "framework/CodePage.h"
 #include "framework/Handles.h"
+#include "payload/ExtractionProgress.h"
 #include "payload/FilePath.h"
 #include "payload/LinkCheck.h"
 #include "payload/RelativeFiles.h"
@@ -26,9 +27,9 @@ constexpr ResourceFailureLines kPayloadFailures = {
     L"LockResource has failed\n",
 };
 
-// Large writes keep the system calls few; a bounded size keeps each one short, so that a reader of
-// the bytes written so far sees them grow.
-constexpr DWORD kWriteChunk = 8u << 20;
+// Large enough that the number of writes does not matter, small enough that the splash sees a
+// large file move.
+constexpr DWORD kWriteChunk = 4u << 20;
 
 // Reserves the file's whole length before the first write, so the file system lays it out in
 // one go instead of growing it write by write. A file system that cannot reserve just grows it.
@@ -39,9 +40,10 @@ void ReserveLength(HANDLE file, DWORD size)
     SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof(allocation));
 }
 
-// Writes all of `data` in chunks, going on after a write that stops short without an error (as
-// one that reaches the end of a filling drive may) so that the next one tells why. The platform's
-// error, or ERROR_SUCCESS; `written` counts what was written.
+// Writes all of `data` in chunks, each reported to the unpacking's progress, going on after a
+// write that stops short without an error (as one that reaches the end of a filling drive may)
+// so that the next one tells why. The platform's error, or ERROR_SUCCESS; `written` counts what
+// was written.
 DWORD WriteWhole(HANDLE file, const void* data, DWORD size, DWORD& written)
 {
     written = 0;
@@ -53,6 +55,7 @@ DWORD WriteWhole(HANDLE file, const void* data, DWORD size, DWORD& written)
         if (chunk == 0)
             return ERROR_WRITE_FAULT;
         written += chunk;
+        ReportBytesWritten(chunk);
     }
     return ERROR_SUCCESS;
 }
