@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool imagemagick osslsigncode openssl
   fonts-dejavu-core fonts-wine libx11-dev python3 googletest libgtest-dev
   librsvg2-bin fonts-inter
+  python3-pefile icoutils
 )
 
 missing=()
