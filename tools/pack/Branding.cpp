@@ -85,16 +85,23 @@ PackResult ApplyPicture(const PackOptions& options, const PictureSlot& slot, uin
   return Replace(kBitmapType, name, std::move(picture.resource), fallbackLanguage, tree);
 }
 
-// The RT_ICON ids the icon groups other than the application icon's name: those images stay.
-PackResult IconIdsOfOtherGroups(ResourceTree& tree, std::set<uint16_t>& ids) {
+// The RT_ICON ids an icon group names.
+PackResult GroupImageIds(const ResourceEntry& group, std::vector<uint16_t>& ids) {
+  std::vector<uint8_t> bytes;
+  if (PackResult result = ReadResourceBytes(group.data, bytes); !result) return result;
+  return DecodeIconGroupIds(bytes, ids);
+}
+
+// The stub's images of the application icon, less those another icon group shows too.
+PackResult ApplicationIconOwnImages(ResourceTree& tree, std::set<uint16_t>& owned) {
+  std::set<uint16_t> shared;
   for (const ResourceEntry& entry : tree.entries()) {
-    if (entry.type != kIconGroupType || entry.name == kApplicationIcon) continue;
-    std::vector<uint8_t> bytes;
-    std::vector<uint16_t> named;
-    if (PackResult result = ReadResourceBytes(entry.data, bytes); !result) return result;
-    if (PackResult result = DecodeIconGroupIds(bytes, named); !result) return result;
-    ids.insert(named.begin(), named.end());
+    if (entry.type != kIconGroupType) continue;
+    std::vector<uint16_t> ids;
+    if (PackResult result = GroupImageIds(entry, ids); !result) return result;
+    (entry.name == kApplicationIcon ? owned : shared).insert(ids.begin(), ids.end());
   }
+  for (uint16_t id : shared) owned.erase(id);
   return PackResult::Ok();
 }
 
@@ -109,19 +116,8 @@ PackResult ApplyIcon(const PackOptions& options, uint16_t fallbackLanguage, Reso
   std::vector<IconImage> images;
   if (PackResult result = DecodeIconFile(file, images); !result) return Refuse("--icon", path, result.message());
 
-  // The stub's images of the application icon go, unless another group shows them too.
-  std::set<uint16_t> kept;
-  if (PackResult result = IconIdsOfOtherGroups(tree, kept); !result) return result;
   std::set<uint16_t> replaced;
-  for (ResourceEntry* group : tree.Find(kIconGroupType, kApplicationIcon)) {
-    std::vector<uint8_t> bytes;
-    std::vector<uint16_t> named;
-    if (PackResult result = ReadResourceBytes(group->data, bytes); !result) return result;
-    if (PackResult result = DecodeIconGroupIds(bytes, named); !result) return result;
-    for (uint16_t id : named) {
-      if (!kept.count(id)) replaced.insert(id);
-    }
-  }
+  if (PackResult result = ApplicationIconOwnImages(tree, replaced); !result) return result;
   for (uint16_t id : replaced) tree.Remove(kIconType, ResourceKey::Id(id));
   const uint16_t language = tree.Remove(kIconGroupType, kApplicationIcon).value_or(fallbackLanguage);
 
