@@ -8,6 +8,7 @@ from pathlib import Path
 ICON_SIZES = [(16, 4), (32, 8), (48, 32)]   # side, bits per pixel; plus a 256-pixel PNG image
 SPLASH_SIZE = (428, 211)
 BANNER_SIZE = (634, 78)
+ICON_COLOURS = [(0xe0, 0x60, 0x10), (0x10, 0x80, 0x80)]   # the icon's orange ground and teal bar
 
 
 def magick(*args):
@@ -18,7 +19,8 @@ def make_icon(folder: Path) -> Path:
     """app.ico: one three-colour picture at 16 (4-bit), 32 (8-bit), 48 (32-bit) and 256 (PNG)
     pixels, fully opaque, so every depth shows the same pixels."""
     drawing = folder / "icon-32.png"
-    magick("-size", "32x32", "xc:#e06010", "+antialias", "-fill", "#108080", "-draw", "rectangle 4,4 20,27",
+    ground, bar = ("#%02x%02x%02x" % colour for colour in ICON_COLOURS)
+    magick("-size", "32x32", f"xc:{ground}", "+antialias", "-fill", bar, "-draw", "rectangle 4,4 20,27",
            "-fill", "#ffffff", "-draw", "rectangle 22,6 28,12", f"PNG32:{drawing}")
     args = []
     for side, depth in ICON_SIZES:

@@ -26,6 +26,8 @@ TOLERANCE = 8
 # splash is drawn with a few hundred stray pixels today (descenders cut near rows 157-158, a
 # speck in row 34 and rows 184-191), which another change mends; the bulk must match.
 BULK = 0.97
+# The picture controls' static edge covers the picture's outermost pixels.
+EDGE = 2
 
 
 def screen_rgb(shot: Path, rect: Rect) -> bytes:
@@ -33,18 +35,19 @@ def screen_rgb(shot: Path, rect: Rect) -> bytes:
                            "+repage", "-depth", "8", "rgb:-"], check=True, capture_output=True, timeout=60).stdout
 
 
-def picture_on_screen(shot: Path, area: Rect, picture: bytes, size, origins) -> float:
+def picture_on_screen(shot: Path, area: Rect, picture: bytes, size, origins, inset: int = 0) -> float:
     """The share of the picture's pixels (RGB rows, size = width, height) that the screenshot
     shows unchanged, with the picture's top-left corner at the best of origins (screen points);
-    pixels outside area count as missing."""
+    pixels outside area count as missing. inset leaves out the picture's outer rings, which a
+    control's edge draws over."""
     screen = screen_rgb(shot, area)
     width, height = size
 
     def matching(origin, step_x, step_y):
         same = total = 0
-        for y in range(0, height, step_y):
+        for y in range(inset, height - inset, step_y):
             sy = origin[1] - area.top + y
-            for x in range(0, width, step_x):
+            for x in range(inset, width - inset, step_x):
                 total += 1
                 sx = origin[0] - area.left + x
                 if not (0 <= sx < area.width and 0 <= sy < area.height):
@@ -56,6 +59,13 @@ def picture_on_screen(shot: Path, area: Rect, picture: bytes, size, origins) -> 
 
     best = max(origins, key=lambda origin: matching(origin, 7, 5))
     return matching(best, 1, 1)
+
+
+def colour_count(shot: Path, rect: Rect, colour, tolerance=40) -> int:
+    """How many pixels of rect are near colour."""
+    screen = screen_rgb(shot, rect)
+    return sum(1 for i in range(0, len(screen), 3)
+               if all(abs(screen[i + c] - colour[c]) <= tolerance for c in range(3)))
 
 
 def around(x, y, radius):
@@ -73,7 +83,7 @@ class BrandedSetupOnScreen(WineTestCase):
             self.run_.stop()
         # Nothing of ours may stay open for the next test.
         for title in (ABOUT_CAPTION, NAME, PAYLOAD_TITLE):
-            self.assertNotIn(title, self.desktop.titles())
+            self.desktop.wait_gone(title)
 
     def pack(self):
         art = brand_art.make_art(self.scratch)
@@ -108,8 +118,12 @@ class BrandedSetupOnScreen(WineTestCase):
                   banner.top + (banner.height - brand_art.BANNER_SIZE[1]) // 2)
         visible = banner.width * banner.height / (brand_art.BANNER_SIZE[0] * brand_art.BANNER_SIZE[1])
         shown = picture_on_screen(shot, banner, brand_art.rgb_pixels(art["banner"]), brand_art.BANNER_SIZE,
-                                  around(*centre, 3))
+                                  around(*centre, 3), inset=EDGE)
         self.assertGreater(shown, BULK * min(1.0, visible), "the banner is not the engineer's picture")
+        # The caption's small icon, scaled by Wine from the application icon: the new one's colours.
+        caption_icon = Rect(question.rect.left, question.rect.top, question.rect.left + 30, question.client.top)
+        for colour in brand_art.ICON_COLOURS:
+            self.assertGreater(colour_count(shot, caption_icon, colour), 20, f"caption icon lacks {colour}")
 
         about = self.open_about_box()
         self.desktop.wait_settled()
@@ -134,7 +148,7 @@ class BrandedSetupOnScreen(WineTestCase):
         shot = self.desktop.screenshot("branded_splash")
         window = splash[0]
         shown = picture_on_screen(shot, window, brand_art.rgb_pixels(art["splash"]), brand_art.SPLASH_SIZE,
-                                  around(window.left + 3, window.top + 3, 3))
+                                  around(window.left + 2, window.top + 2, 3), inset=EDGE)
         self.assertGreater(shown, BULK, "the splash does not show the engineer's picture")
 
         self.desktop.wait_window(PAYLOAD_TITLE, timeout=30)
