@@ -161,7 +161,7 @@ class BrandedSetupFile(WineTestCase):
         self.assertEqual(out.read_bytes(), self.out.read_bytes())
 
 
-class RefusedBranding(WineTestCase):
+class RefusedBranding(unittest.TestCase):
     def test_help_shows_the_branding_options(self):
         helped = pack("--help").stdout.decode()
         for option in ("--icon FILE.ico", "--splash FILE.bmp", "--banner FILE.bmp", "--version A.B.C.D",

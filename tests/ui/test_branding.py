@@ -1,7 +1,6 @@
 """A setup file branded for another product by brennix-pack, seen on screen under Wine: its
 dialogs carry the new icon and banner, the About box still shows the stub's own built-in
 version, and the splash shows the new picture."""
-import os
 import shutil
 import subprocess
 import sys
