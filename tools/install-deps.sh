@@ -13,6 +13,7 @@ packages=(
   fonts-dejavu-core fonts-wine libx11-dev python3 googletest libgtest-dev
   librsvg2-bin fonts-inter
   nsis
+  python3-pefile icoutils
 )
 
 here=$(cd "$(dirname "$0")/.." && pwd)
