@@ -6,6 +6,7 @@
 #include "framework/ShellPath.h"
 #include "payload/FilePath.h"
 #include "payload/LinkCheck.h"
+#include "payload/PackedFile.h"
 #include "payload/ResourceBytes.h"
 #include "payload/TempFolder.h"
 
@@ -46,7 +47,7 @@ ResultCode ExtractSelf(const CResource& resource, std::wstring& text)
     return Result::Ok;
 }
 
-ResultCode ExtractFile(const CResource& resource)
+ResultCode ExtractFile(const CResource& resource, PackedStream& packed)
 {
     ResourceBytes bytes;
     const ResultCode result = LockResourceBytes(resource, kPayloadFailures, bytes);
@@ -67,6 +68,9 @@ ResultCode ExtractFile(const CResource& resource)
         WriteLogFormat(L"%s Create file has failed\n", path.c_str());
         return Result::Fail;
     }
+    PackedFileRecord record;
+    if (packed.IsPresent() && ParsePackedFileRecord(bytes.data, bytes.size, record))
+        return WritePackedFile(file.Get(), path, resource, record, packed);
     DWORD written = 0;
     WriteFile(file.Get(), bytes.data, bytes.size, &written, nullptr);
     if (written < bytes.size)

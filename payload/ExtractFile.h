@@ -1,6 +1,7 @@
 #pragma once
 // Reading a resource as text and writing a resource to its file.
 #include "app/ResultCode.h"
+#include "payload/PackedStream.h"
 #include "payload/Resource.h"
 
 #include <string>
@@ -15,5 +16,6 @@ ResultCode ExtractSelf(const CResource& resource, std::wstring& text);
 // on the way ("%s is reached through a link, not written\n"), the file cannot be created ("%s
 // Create file has failed\n") or the write falls short; 0x80040167 after "%s Write file has
 // failed\n" when the whole resource was written but its length differs from the manifest's
-// size (the file stays).
-ResultCode ExtractFile(const CResource& resource);
+// size (the file stays). In a compressed setup file, a resource that holds a file record is
+// decoded from `packed` instead (payload/PackedFile.h says how that fails).
+ResultCode ExtractFile(const CResource& resource, PackedStream& packed);

@@ -30,7 +30,9 @@ struct PackRun {
   std::string warnings;
 };
 
-PackRun RunPack(const std::vector<std::string>& arguments) {
+// Packs with the payload stored: these tests look at the raw layout of the resources.
+PackRun RunPack(std::vector<std::string> arguments) {
+  arguments.push_back("--store");
   PackOptions options;
   PackRun run;
   run.result = ParsePackOptions(arguments, options);
