@@ -1,5 +1,7 @@
 #include "payload/BranchFilter.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr size_t kBranchLength = 5;        // opcode and 32-bit displacement
@@ -28,12 +30,27 @@ void WriteLittleEndian32(uint8_t* bytes, uint32_t value)
         bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
+// Whether any of the eight bytes at `bytes` is E8 or E9: a word-wide test, since most bytes are
+// neither and this loop runs over every byte the stub writes.
+bool HasBranchOpcode(const uint8_t* bytes)
+{
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    const uint64_t differs = (word & (0xFE * kOnes)) ^ (0xE8 * kOnes);  // a zero byte where E8/E9 is
+    return ((differs - kOnes) & ~differs & (0x80 * kOnes)) != 0;
+}
+
 } // namespace
 
 size_t X86BranchFilter::Convert(uint8_t* data, size_t size)
 {
     size_t i = 0;
     while (i + kBranchLength <= size) {
+        if (i + 8 <= size && !HasBranchOpcode(data + i)) {
+            i += 8;
+            continue;
+        }
         if ((data[i] & 0xFE) != 0xE8) {
             ++i;
             continue;

@@ -78,12 +78,20 @@ TEST(X86BranchFilter, DecodingUndoesEncodingInAnyPieceSize)
         const uint32_t pick = random() % 8;
         byte = pick == 0 ? 0xE8 : pick == 1 ? 0xE9 : pick == 2 ? 0xFF : pick == 3 ? 0 : static_cast<uint8_t>(random());
     }
-    const Bytes whole = Convert(data, data.size(), BranchDirection::Encode);
-    EXPECT_NE(whole, data);
-    for (size_t piece : {1u, 2u, 5u, 7u, 4096u, 65537u}) {
-        const Bytes encoded = Convert(data, piece, BranchDirection::Encode);
-        EXPECT_EQ(encoded, whole) << "pieces of " << piece << " encode like the whole";
-        EXPECT_EQ(Convert(encoded, piece, BranchDirection::Decode), data) << "pieces of " << piece;
+    // And sparse branches among data that has none, as in a program's data and debug sections.
+    Bytes sparse(100000, 0x41);
+    for (size_t at = 3; at + 5 < sparse.size(); at += 97 + (at % 13)) {
+        sparse[at] = (at & 1) ? 0xE8 : 0xE9;
+        sparse[at + 4] = (at & 2) ? 0xFF : 0x00;
+    }
+    for (const Bytes& original : {data, sparse}) {
+        const Bytes whole = Convert(original, original.size(), BranchDirection::Encode);
+        EXPECT_NE(whole, original);
+        for (size_t piece : {1u, 2u, 5u, 7u, 9u, 4096u, 65537u}) {
+            const Bytes encoded = Convert(original, piece, BranchDirection::Encode);
+            EXPECT_EQ(encoded, whole) << "pieces of " << piece << " encode like the whole";
+            EXPECT_EQ(Convert(encoded, piece, BranchDirection::Decode), original) << "pieces of " << piece;
+        }
     }
 }
 
