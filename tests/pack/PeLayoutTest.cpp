@@ -2,6 +2,7 @@
 // the sections, relocations, symbols and signature, and refusals that leave no output.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 #include "payload/PackedFormat.h"
@@ -123,7 +124,16 @@ TEST_F(PackedStub, TypicalStubIsRebuiltInPlaceAndLaterSectionsMove) {
 // What the stub's decoding makes of a compressed setup file: every file byte for byte, from
 // records in the numbered resources and the one stream.
 TEST_F(PackedStub, CompressedPayloadDecodesToTheFilesThroughTheStubsDecoder) {
-  ASSERT_TRUE(PackSpec(TypicalStubSpec(StubResources()), {}, false).result.ok());
+  // The stream goes through a temporary file, which must be gone afterwards.
+  const std::filesystem::path temporary = scratch_ / "tmp";
+  std::filesystem::create_directories(temporary);
+  const char* previous = getenv("TMPDIR");
+  const std::string restore = previous != nullptr ? previous : "";
+  setenv("TMPDIR", temporary.c_str(), 1);
+  const PackRun run = PackSpec(TypicalStubSpec(StubResources()), {}, false);
+  previous != nullptr ? setenv("TMPDIR", restore.c_str(), 1) : unsetenv("TMPDIR");
+  ASSERT_TRUE(run.result.ok()) << run.result.message();
+  EXPECT_TRUE(std::filesystem::is_empty(temporary));
   std::string error;
   std::shared_ptr<const ByteSource> source = FileSource::Open(Out(), error);
   PeImage image;

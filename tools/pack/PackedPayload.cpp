@@ -26,7 +26,14 @@ PackResult ChooseFilter(const PackedInput& input, PackedFilter& filter) {
   return PackResult::Ok();
 }
 
-PackResult AddFile(const PackedInput& input, PackedFilter filter, ZstdEncoder& encoder, std::vector<uint8_t>& stream) {
+// Moves what the encoder produced into the stream's file.
+PackResult Flush(std::vector<uint8_t>& produced, TemporaryFileSource& stream) {
+  const bool written = stream.Append(produced.data(), produced.size());
+  produced.clear();
+  return written ? PackResult::Ok() : PackResult::Fail("the compressed stream cannot be written to a temporary file");
+}
+
+PackResult AddFile(const PackedInput& input, PackedFilter filter, ZstdEncoder& encoder, TemporaryFileSource& stream) {
   std::ifstream file(input.path, std::ios::binary);
   if (!file) return PackResult::Fail(DisplayPath(input.path) + ": cannot be read");
   std::vector<uint8_t> buffer(kPieceSize + kCarryRoom);
@@ -34,6 +41,7 @@ PackResult AddFile(const PackedInput& input, PackedFilter filter, ZstdEncoder& e
   X86BranchFilter branches(BranchDirection::Encode);
   uint64_t left = input.size;
   std::string error;
+  std::vector<uint8_t> produced;
   while (left > 0) {
     const size_t want = static_cast<size_t>(std::min<uint64_t>(kPieceSize, left));
     file.read(reinterpret_cast<char*>(buffer.data() + filled), static_cast<std::streamsize>(want));
@@ -47,7 +55,8 @@ PackResult AddFile(const PackedInput& input, PackedFilter filter, ZstdEncoder& e
       const size_t examined = branches.Convert(buffer.data(), filled);
       if (left > 0) done = examined;
     }
-    if (!encoder.Add(buffer.data(), done, stream, error)) return PackResult::Fail("compression failed: " + error);
+    if (!encoder.Add(buffer.data(), done, produced, error)) return PackResult::Fail("compression failed: " + error);
+    if (PackResult result = Flush(produced, stream); !result) return result;
     std::memmove(buffer.data(), buffer.data() + done, filled - done);
     filled -= done;
   }
@@ -61,9 +70,12 @@ PackResult BuildPackedPayload(std::vector<PackedInput> inputs, int level, Packed
   std::sort(inputs.begin(), inputs.end(), [](const PackedInput& a, const PackedInput& b) { return a.id > b.id; });
   for (const PackedInput& input : inputs) payload.decodedSize += input.size;
 
-  payload.stream = WritePackedStreamHeader(payload.decodedSize);
-  ZstdEncoder encoder;
   std::string error;
+  payload.stream = TemporaryFileSource::Create(error);
+  if (!payload.stream) return PackResult::Fail(error);
+  std::vector<uint8_t> produced = WritePackedStreamHeader(payload.decodedSize);
+  if (PackResult result = Flush(produced, *payload.stream); !result) return result;
+  ZstdEncoder encoder;
   if (!encoder.Start(level, kPackedWindowLogMax, payload.decodedSize, error)) {
     return PackResult::Fail("compression failed: " + error);
   }
@@ -73,11 +85,13 @@ PackResult BuildPackedPayload(std::vector<PackedInput> inputs, int level, Packed
     record.offset = offset;
     record.size = input.size;
     if (PackResult result = ChooseFilter(input, record.filter); !result) return result;
-    if (PackResult result = AddFile(input, record.filter, encoder, payload.stream); !result) return result;
+    if (PackResult result = AddFile(input, record.filter, encoder, *payload.stream); !result) return result;
     payload.records[input.id] = WritePackedFileRecord(record);
     offset += input.size;
   }
-  if (!encoder.Finish(payload.stream, error)) return PackResult::Fail("compression failed: " + error);
+  if (!encoder.Finish(produced, error)) return PackResult::Fail("compression failed: " + error);
+  if (PackResult result = Flush(produced, *payload.stream); !result) return result;
+  if (!payload.stream->FinishWriting()) return PackResult::Fail("the compressed stream cannot be read back");
   return PackResult::Ok();
 }
 

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <vector>
 
+#include "tools/pack/ByteSource.h"
 #include "tools/pack/PackResult.h"
 
 namespace brennix::pack {
@@ -19,14 +21,15 @@ struct PackedInput {
 };
 
 struct PackedPayload {
-  std::vector<uint8_t> stream;                       // the PACKED resource
+  std::shared_ptr<TemporaryFileSource> stream;       // the PACKED resource
   std::map<uint16_t, std::vector<uint8_t>> records;  // by resource id
   uint64_t decodedSize = 0;
 };
 
 // Compresses inputs at level, in the order the stub extracts them (highest id first), with
 // the x86 branch filter on files that begin with "MZ". Fails when a file cannot be read or
-// does not have its size any more, or when the encoder refuses.
+// does not have its size any more, when the encoder refuses, or when the stream cannot be
+// written to its temporary file.
 PackResult BuildPackedPayload(std::vector<PackedInput> inputs, int level, PackedPayload& payload);
 
 }  // namespace brennix::pack

@@ -104,13 +104,14 @@ PackResult AddPackedResources(const PackOptions& options, const std::vector<Payl
   for (const PayloadItem& item : items) inputs.push_back({item.entry.id, item.path, item.entry.size});
   PackedPayload packed;
   if (PackResult result = BuildPackedPayload(std::move(inputs), options.level, packed); !result) return result;
-  summary.packedByteCount = packed.stream.size();
+  summary.packedByteCount = packed.stream->Size();
   for (auto& [id, record] : packed.records) {
     ResourceEntry resource{kToolkitType, ResourceKey::Id(id), language, 0, ResourceSource::FromBytes(std::move(record))};
     if (PackResult result = tree.Add(std::move(resource)); !result) return result;
   }
-  ResourceEntry stream{kToolkitType, ResourceKey::Name(kPackedStreamName), language, 0,
-                       ResourceSource::FromBytes(std::move(packed.stream))};
+  ResourceEntry stream{kToolkitType, ResourceKey::Name(kPackedStreamName), language, 0, {}};
+  stream.data.size = packed.stream->Size();
+  stream.data.source = std::move(packed.stream);
   return tree.Add(std::move(stream));
 }
 
