@@ -1,11 +1,14 @@
 #include "payload/PackedFile.h"
 
 #include "app/Log.h"
+#include "payload/ExtractFile.h"
 
 namespace {
 
 constexpr wchar_t kPayloadType[] = L"TOOLKIT";
 
+// Writes to the file in the extraction's own way (chunks, progress), keeping the count and the
+// platform's error for the failure line.
 class FileSink : public PackedSink {
 public:
     explicit FileSink(HANDLE file) : m_file(file) {}
@@ -13,8 +16,13 @@ public:
     bool Write(const uint8_t* data, size_t size) override
     {
         DWORD written = 0;
-        return WriteFile(m_file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+        m_error = WriteWhole(m_file, data, static_cast<DWORD>(size), written);
+        m_written += written;
+        return m_error == ERROR_SUCCESS;
     }
+
+    uint64_t m_written = 0;
+    DWORD m_error = ERROR_SUCCESS;
 
 private:
     HANDLE m_file;
@@ -46,7 +54,7 @@ ResultCode WritePackedFile(HANDLE file, const std::wstring& path, const CResourc
         return result;
     }
     if (result != Result::Ok)
-        return result;
+        return WriteFailed(path, sink.m_written, record.size, sink.m_error);
     if (static_cast<int64_t>(record.size) != resource.m_nSize) {
         WriteLogFormat(L"%s Write file has failed\n", path.c_str());
         return Result::CorruptFile;

@@ -14,8 +14,8 @@ void OpenPackedStream(HMODULE module, PackedStream& stream);
 
 // Decodes the file `record` describes from `stream` into the open `file` at `path`. 0 after "%s
 // written Ok\n"; 0x80040167 after "%s Unpacking has failed: %s\n" (with the decoder's error)
-// when the stream is corrupt, truncated or does not match its records; E_FAIL when a write
-// falls short; 0x80040167 after "%s Write file has failed\n" when the decoded length differs
+// when the stream is corrupt, truncated or does not match its records; what WriteFailed
+// gives when a write fails; 0x80040167 after "%s Write file has failed\n" when the decoded length differs
 // from the manifest's size (the file stays).
 ResultCode WritePackedFile(HANDLE file, const std::wstring& path, const CResource& resource,
                            const PackedFileRecord& record, PackedStream& stream);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/pack/BrandingOptions.h"
 #include "tools/pack/PackResult.h"
 #include "tools/pack/ResourceTree.h"
 
@@ -45,6 +46,7 @@ struct PackOptions {
   int level = kDefaultCompressionLevel;  // --level N
   std::vector<ResourceOption> resources;
   std::vector<StringEdit> strings;
+  BrandingOptions branding;
 
   // Whether the command line says what the payload is; the stub's own TOOLKIT resources are
   // then replaced.
