@@ -12,6 +12,7 @@ from pathlib import Path
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness import Wine, WineTestCase, read_log, win_program  # noqa: E402
+from gui_state import GuiTestCase, settle  # noqa: E402
 from signature_setups import APPLICATION_NAME, pack_setup  # noqa: E402
 from desktop import Background, BellWatch, Desktop, Pixels, Rect, StubRun, artwork, bitmap_mean  # noqa: E402
 
@@ -29,6 +30,7 @@ def setUpModule():
     and close one dialog before the tests start measuring."""
     wine = Wine("win32")
     desktop = Desktop(wine)
+    settle(wine)
     result = wine.scratch("warm-up") / "result.txt"
     run = Background(wine, win_program("ui_probe"), ["dialog", "notice", f"--result={wine.win_path(result)}"],
                      timeout=240)
@@ -38,13 +40,14 @@ def setUpModule():
         run.finish(timeout=60)
     finally:
         run.stop()
+        settle(wine)
 
 
 def close_to(colour, other, tolerance=24):
     return all(abs(a - b) <= tolerance for a, b in zip(colour, other))
 
 
-class DialogTestCase(WineTestCase):
+class DialogTestCase(GuiTestCase):
     def setUp(self):
         super().setUp()
         self.desktop = Desktop(self.wine)
