@@ -2,7 +2,8 @@
 # nothing to a result with one of them.
 #   make build   both configurations: build/native (tools, unit tests) and build/win (the stub)
 #   make test    build, then every test (unit, fuzz, Wine, end to end) under ctest
-#   make demo    build, then run the stub silently under Wine and show its log and exit code
+#   make demo    build, then run a packed stub under Wine: pictures of what a user sees, then a
+#                silent run with its log and exit code
 #   make fuzz    build, then every fuzzer for FUZZ_SECONDS seconds each, one after another
 #   make bench   timings as ratios against baselines measured in the same run
 

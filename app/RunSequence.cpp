@@ -6,9 +6,11 @@
 #include "checks/MsiEngineCheck.h"
 #include "framework/CommonControls.h"
 #include "framework/Handles.h"
+#include "framework/LongPath.h"
 #include "framework/MessageQueue.h"
 #include "framework/StringTable.h"
 #include "framework/Thread.h"
+#include "payload/ExtractionProgress.h"
 #include "res/resource.h"
 #include "signature/VerifyFileSignature.h"
 #include "ui/BrennixInstallerDlg.h"
@@ -34,9 +36,9 @@ bool IsReportable(ResultCode result, int32_t exitCode)
 
 std::wstring GetModulePath()
 {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
+    // A setup file deep in a folder tree has a path beyond MAX_PATH: a cut path would name no
+    // file and fail the signature check.
+    return ReadWholePath([](wchar_t* buffer, uint32_t size) { return GetModuleFileNameW(nullptr, buffer, size); });
 }
 
 BOOL CBrennixInstallerApp::InitInstance()
@@ -131,6 +133,9 @@ ResultCode CBrennixInstallerApp::RunWorker()
     m_hDoneEvent = doneEvent.Release();
     m_hCloseSplashEvent = closeSplashEvent.Release();
 
+    // Only a splash that can be seen wants to hear how the unpacking goes.
+    if (!m_bSilent)
+        SetProgressListener(GetCurrentThreadId());
     const DWORD startError = AfxBeginThread(WorkerThreadProc, this);
     if (startError != 0)
         return Result::FromWin32(startError);

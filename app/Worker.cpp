@@ -66,7 +66,8 @@ int WaitForWorker(const HANDLE events[2], CBrennixInstallerApp* app, CWnd* splas
     HWND splashWindow = splash != nullptr ? splash->GetSafeHwnd() : nullptr;
     int32_t seenPromptCount = 0;
     for (;;) {
-        DispatchWaitingMessages();
+        // The worker's progress reports go to the splash while it is up.
+        DispatchWaitingMessages(splashWindow);
 
         const int32_t promptCount = app->m_nPromptCount;
         if (promptCount != seenPromptCount && splashWindow != nullptr) {

@@ -8,7 +8,8 @@
 
 namespace {
 // The bytes free for the caller (disk quotas honoured) on `drive`, asked about as written:
-// an empty drive text (a path without a drive letter) fails here like any unknown place.
+// an empty drive text (a path with neither a drive letter nor a share) fails here like any
+// unknown place.
 bool QueryFreeBytes(const std::wstring& drive, uint64_t& freeBytes)
 {
     ULARGE_INTEGER available = {};

@@ -4,10 +4,27 @@
 #include "framework/DecimalNumber.h"
 #include "framework/Format.h"
 
+#include <algorithm>
+
 namespace {
 // The room the check gives each part of the split: a directory part of 256 characters or
 // more does not fit, and the check fails rather than measure the wrong place.
 constexpr PathPartRoom kTempFolderRoom = {3, 256, 256, 256};
+
+// The root of the share a UNC path names ("\\\\server\\share\\"), which is what the free-space
+// query needs; empty when the path is not of that form.
+std::wstring ShareRoot(const std::wstring& path)
+{
+    if (path.size() < 3 || path[0] != L'\\' || path[1] != L'\\' || path[2] == L'?' || path[2] == L'.')
+        return std::wstring();
+    const size_t serverEnd = path.find(L'\\', 2);
+    if (serverEnd == std::wstring::npos || serverEnd == 2)
+        return std::wstring();
+    const size_t shareEnd = std::min(path.find(L'\\', serverEnd + 1), path.size());
+    if (shareEnd == serverEnd + 1)
+        return std::wstring();
+    return path.substr(0, shareEnd) + L"\\";
+}
 } // namespace
 
 int64_t WholeMegabytes(uint64_t bytes)
@@ -27,7 +44,7 @@ bool CheckDiskSpace(const std::wstring& tempFolder, const std::wstring& required
         log(FormatString(L"Failed to parse directory for free disk space check. %s\n", tempFolder.c_str()));
         return false;
     }
-    drive = parts.drive;
+    drive = parts.drive.empty() ? ShareRoot(tempFolder) : parts.drive;
     log(FormatString(L"Free Disk Space: Checking at least %I64d MB free on drive '%s' for temp directory '%s'\n",
                      requiredMB, drive.c_str(), tempFolder.c_str()));
 

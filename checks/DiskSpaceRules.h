@@ -17,8 +17,9 @@ int64_t WholeMegabytes(uint64_t bytes);
 
 // Checks that the drive of `tempFolder` has the megabytes `requiredSetting` asks for (the
 // settings' number rule; empty means 0). Writes, as it goes, `requiredMB`, `freeMB` (0 until
-// measured) and `drive` (the drive part, e.g. "C:", empty for a path without one; untouched
-// when the path cannot be split), and the log lines. False when the path cannot be split, the
+// measured) and `drive` (the drive part, e.g. "C:"; for a UNC path the share's root,
+// "\\\\server\\share\\"; empty for a path without either; untouched when the path cannot be
+// split), and the log lines. False when the path cannot be split, the
 // query fails, or fewer megabytes are free than required (a signed comparison, so a negative
 // requirement always passes).
 bool CheckDiskSpace(const std::wstring& tempFolder, const std::wstring& requiredSetting, const FreeSpaceQuery& query,

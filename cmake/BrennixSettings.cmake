@@ -14,6 +14,7 @@ set(BRENNIX_NET45_FULL "0" CACHE STRING "Minimum level of .NET 4.5 full (string 
 set(BRENNIX_ADMIN_REQUIRED "1" CACHE STRING "Administrator rights required unless exactly 0 (string 145)")
 set(BRENNIX_NET46_FULL "0" CACHE STRING "Minimum level of .NET 4.6 full (string 147)")
 set(BRENNIX_NET472_FULL "0" CACHE STRING ".NET 4.7.2 full acceptable when not negative (string 148)")
+set(BRENNIX_EVERYONE_FULL_ACCESS "0" CACHE STRING "Working folder open to everyone for writing too when not 0 (string 160; see README)")
 set(BRENNIX_HELP_PAGE "http://www.example.com/Installer/Help" CACHE STRING "The maker's installer help page")
 
 # A resource-script string literal doubles its quotes and escapes its backslashes.
@@ -26,7 +27,7 @@ endfunction()
 # Writes the generated resource script pieces and headers into ${dir}.
 function(brennix_configure_settings dir)
     foreach(name APPLICATION_NAME PROGRAM_TYPE REQUIRED_DISK_MB NET20 NET30 NET35 NET40_CLIENT NET40_FULL
-                 NET45_CLIENT NET45_FULL ADMIN_REQUIRED NET46_FULL NET472_FULL)
+                 NET45_CLIENT NET45_FULL ADMIN_REQUIRED NET46_FULL NET472_FULL EVERYONE_FULL_ACCESS)
         brennix_rc_literal(RC_${name} "${BRENNIX_${name}}")
     endforeach()
     configure_file(${PROJECT_SOURCE_DIR}/res/Strings.rc.in ${dir}/res/Strings.rc @ONLY)

@@ -1,7 +1,8 @@
 #include "framework/Format.h"
 
+#include "framework/DecimalDigits.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 
@@ -101,8 +102,8 @@ uint64_t UnsignedArgument(va_list& args, Size size)
     return size == Size::Short ? static_cast<uint16_t>(value) : value;
 }
 
-// "%f", "%e", "%g" and their upper-case forms, with the exact rounding of the standard
-// library's conversion (no runtime printf, no locale).
+// "%f", "%e", "%g" and their upper-case forms, with printf's exact rounding (no runtime printf,
+// no locale).
 std::wstring Floating(double value, wchar_t conversion, const Spec& spec)
 {
     const bool upper = conversion == L'F' || conversion == L'E' || conversion == L'G';
@@ -114,16 +115,12 @@ std::wstring Floating(double value, wchar_t conversion, const Spec& spec)
         body = L"inf";
     } else {
         const wchar_t lower = static_cast<wchar_t>(upper ? conversion - L'A' + L'a' : conversion);
-        const std::chars_format format = lower == L'f'   ? std::chars_format::fixed
-                                         : lower == L'e' ? std::chars_format::scientific
-                                                         : std::chars_format::general;
         const int precision = spec.precision < 0 ? 6 : spec.precision;
-        // Room for the 309 integer digits of the largest double, the precision and the exponent.
-        char buffer[320 + kMaxFieldLength];
-        const auto converted = std::to_chars(buffer, buffer + sizeof(buffer), std::fabs(value), format,
-                                             lower == L'g' && precision == 0 ? 1 : precision);
-        if (converted.ec == std::errc())
-            body.assign(buffer, converted.ptr);
+        const double magnitude = std::fabs(value);
+        const std::string digits = lower == L'f'   ? FixedDigits(magnitude, precision)
+                                   : lower == L'e' ? ScientificDigits(magnitude, precision)
+                                                   : GeneralDigits(magnitude, precision);
+        body.assign(digits.begin(), digits.end());
     }
     if (upper)
         std::transform(body.begin(), body.end(), body.begin(), [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; });

@@ -75,6 +75,7 @@ inline void RegKey(HKEY key) { ::RegCloseKey(key); }
 inline void Sid(PSID sid) { ::FreeSid(sid); }
 inline void Local(HLOCAL memory) { ::LocalFree(memory); }
 inline void Gdi(HGDIOBJ object) { ::DeleteObject(object); }
+inline void MemoryDc(HDC dc) { ::DeleteDC(dc); }
 inline void Library(HMODULE module) { ::FreeLibrary(module); }
 } // namespace HandleRelease
 
@@ -87,4 +88,6 @@ using RegKey = UniqueHandle<NullInvalid<HKEY, HandleRelease::RegKey>>;
 using SidHandle = UniqueHandle<NullInvalid<PSID, HandleRelease::Sid>>;
 using LocalMemory = UniqueHandle<NullInvalid<HLOCAL, HandleRelease::Local>>;
 using GdiObject = UniqueHandle<NullInvalid<HGDIOBJ, HandleRelease::Gdi>>;
+// Device contexts made with CreateCompatibleDC.
+using MemoryDc = UniqueHandle<NullInvalid<HDC, HandleRelease::MemoryDc>>;
 using LibraryHandle = UniqueHandle<NullInvalid<HMODULE, HandleRelease::Library>>;

@@ -1,12 +1,13 @@
 #include "framework/MessageQueue.h"
 
-#include <windows.h>
-
-void DispatchWaitingMessages()
+void DispatchWaitingMessages(HWND threadMessageWindow)
 {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message != WM_QUIT)
-            DispatchMessageW(&message);
+        if (message.message == WM_QUIT)
+            continue;
+        if (message.hwnd == nullptr && threadMessageWindow != nullptr)
+            message.hwnd = threadMessageWindow;
+        DispatchMessageW(&message);
     }
 }

@@ -4,7 +4,9 @@
 #include "app/Log.h"
 #include "framework/CodePage.h"
 #include "framework/Handles.h"
+#include "framework/LongPath.h"
 #include "payload/EmbeddedInformationScan.h"
+#include "payload/RelativeFiles.h"
 #include "payload/TempFolder.h"
 
 #include <cstring>
@@ -27,13 +29,17 @@ void LogFoundData(const uint8_t* data, size_t size)
     WriteLogFormat(L"Found embedded information '%s'\r\n", shown.c_str());
 }
 
-// Writes the data to a new file at `outputPath` and logs how that went.
+constexpr wchar_t kInfoFileName[] = L"info.xml";
+
+// Writes the data to a new "info.xml" in the working folder, made relative to the open folder
+// (a link or hard link under that name is replaced, not written through), and logs how that
+// went, naming the file by `outputPath`.
 void WriteDataFile(const std::wstring& outputPath, const uint8_t* data, size_t size)
 {
-    FileHandle output(
-        CreateFileW(outputPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!output) {
-        WriteLogFormat(L"Failed to create temp file %s %ld\r\n", outputPath.c_str(), GetLastError());
+    FileHandle output;
+    const DWORD error = CreateFreshFile(GetTempFolderHandle(), kInfoFileName, output);
+    if (error != ERROR_SUCCESS) {
+        WriteLogFormat(L"Failed to create temp file %s %ld\r\n", outputPath.c_str(), static_cast<long>(error));
         return;
     }
     DWORD written = 0;
@@ -53,14 +59,14 @@ ResultCode WriteEmbeddedInformation()
         return Result::Ok;  // the working folder cannot be used (logged there): nothing to write into
     if (!outputPath.empty() && outputPath.back() != L'\\')
         outputPath += L'\\';
-    outputPath += L"info.xml";
+    outputPath += kInfoFileName;
     return ScanForEmbeddedInformation(outputPath);
 }
 
 ResultCode ScanForEmbeddedInformation(const std::wstring& outputPath)
 {
     const std::wstring setupPath = GetModulePath();
-    FileHandle setup(CreateFileW(setupPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle setup(CreateFileW(ExtendedLengthPath(setupPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     const DWORD openError = GetLastError();
     WriteLog(L"Scanning for Signature\r\n");
     if (!setup) {

@@ -9,6 +9,7 @@
 ResultCode WriteEmbeddedInformation();
 
 // Reads the last 4116 bytes but one of the setup file and, when they hold a block, writes its
-// data byte for byte to `outputPath`, replacing an existing file. Always 0; every failure (the
-// setup file not readable, no block, the output not creatable or short) is only logged.
+// data byte for byte to "info.xml" in the working folder, which `outputPath` names in the log,
+// replacing an existing file by a new one. Always 0; every failure (the setup file not
+// readable, no block, the output not creatable or short) is only logged.
 ResultCode ScanForEmbeddedInformation(const std::wstring& outputPath);

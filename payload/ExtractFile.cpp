@@ -3,13 +3,15 @@
 #include "app/Log.h"
 #include "framework/CodePage.h"
 #include "framework/Handles.h"
-#include "framework/ShellPath.h"
+#include "payload/ExtractionProgress.h"
 #include "payload/FilePath.h"
 #include "payload/LinkCheck.h"
+#include "payload/RelativeFiles.h"
 #include "payload/ResourceBytes.h"
 #include "payload/TempFolder.h"
 
-#include <shlobj.h>
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -25,13 +27,37 @@ constexpr ResourceFailureLines kPayloadFailures = {
     L"LockResource has failed\n",
 };
 
-// Makes the folder that will hold `filePath`, with its missing parents; an existing one is fine.
-void MakeParentFolder(const std::wstring& filePath)
+// Large enough that the number of writes does not matter, small enough that the splash sees a
+// large file move.
+constexpr DWORD kWriteChunk = 4u << 20;
+
+// Reserves the file's whole length before the first write, so the file system lays it out in
+// one go instead of growing it write by write. A file system that cannot reserve just grows it.
+void ReserveLength(HANDLE file, DWORD size)
 {
-    wchar_t folder[MAX_PATH] = {};
-    filePath.copy(folder, MAX_PATH - 1);  // GetFilePath keeps the path within MAX_PATH
-    if (PathRemoveFileSpecSystem(folder))
-        SHCreateDirectoryExW(nullptr, folder, nullptr);
+    FILE_ALLOCATION_INFO allocation = {};
+    allocation.AllocationSize.QuadPart = size;
+    SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof(allocation));
+}
+
+// Writes all of `data` in chunks, each reported to the unpacking's progress, going on after a
+// write that stops short without an error (as one that reaches the end of a filling drive may)
+// so that the next one tells why. The platform's error, or ERROR_SUCCESS; `written` counts what
+// was written.
+DWORD WriteWhole(HANDLE file, const void* data, DWORD size, DWORD& written)
+{
+    written = 0;
+    while (written < size) {
+        DWORD chunk = 0;
+        if (!WriteFile(file, static_cast<const BYTE*>(data) + written, std::min(size - written, kWriteChunk), &chunk,
+                       nullptr))
+            return GetLastError();
+        if (chunk == 0)
+            return ERROR_WRITE_FAULT;
+        written += chunk;
+        ReportBytesWritten(chunk);
+    }
+    return ERROR_SUCCESS;
 }
 
 } // namespace
@@ -56,21 +82,30 @@ ResultCode ExtractFile(const CResource& resource)
     std::wstring path, workFolder;
     if (!GetFilePath(resource, path) || !GetTempFolder(workFolder))
         return Result::Fail;
-    if (IsReachedThroughLink(workFolder, resource.m_strFileName)) {
+    FileHandle file;
+    // Made relative to the open working folder, its subfolders made one by one: a link on the
+    // way is refused (Wine shows one only through its path, Windows through the handles).
+    const DWORD error = IsReachedThroughLink(workFolder, resource.m_strFileName)
+                            ? kErrorIsLink
+                            : CreateFreshFile(GetTempFolderHandle(), resource.m_strFileName, file);
+    if (error == kErrorIsLink) {
         WriteLogFormat(L"%s is reached through a link, not written\n", path.c_str());
         return Result::Fail;
     }
-    MakeParentFolder(path);
-
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    if (error != ERROR_SUCCESS) {
         WriteLogFormat(L"%s Create file has failed\n", path.c_str());
         return Result::Fail;
     }
+    ReserveLength(file.Get(), bytes.size);
     DWORD written = 0;
-    WriteFile(file.Get(), bytes.data, bytes.size, &written, nullptr);
-    if (written < bytes.size)
-        return Result::Fail;
+    const DWORD writeError = WriteWhole(file.Get(), bytes.data, bytes.size, written);
+    if (writeError != ERROR_SUCCESS) {
+        // A full drive is the user's to mend, and is worded as such; anything else is a failed build.
+        const bool diskFull = writeError == ERROR_DISK_FULL || writeError == ERROR_HANDLE_DISK_FULL;
+        WriteLogFormat(L"%s Write file has failed after %lu of %lu bytes, error %lu\n", path.c_str(), written,
+                       static_cast<unsigned long>(bytes.size), writeError);
+        return diskFull ? Result::MediumFull : Result::Fail;
+    }
     if (static_cast<int64_t>(written) != resource.m_nSize) {
         WriteLogFormat(L"%s Write file has failed\n", path.c_str());
         return Result::CorruptFile;

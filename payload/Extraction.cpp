@@ -2,6 +2,7 @@
 
 #include "app/Log.h"
 #include "payload/ExtractFile.h"
+#include "payload/ExtractionProgress.h"
 #include "payload/FilePath.h"
 #include "payload/Manifest.h"
 #include "payload/ProgramFile.h"
@@ -34,6 +35,17 @@ ResultCode ReadManifest(const ResourceList& resources, ManifestMap& manifest)
         return result != Result::Ok ? result : ParseManifest(text, manifest);
     }
     return Result::Ok;
+}
+
+// The bytes the manifest promises for the files to be written.
+uint64_t PayloadBytes(const ResourceList& resources)
+{
+    uint64_t total = 0;
+    for (const CResource& resource : resources) {
+        if (!resource.m_strFileName.empty() && resource.m_nSize > 0)
+            total += static_cast<uint64_t>(resource.m_nSize);
+    }
+    return total;
 }
 
 } // namespace
@@ -78,6 +90,7 @@ ResultCode EnumerateResources(HMODULE module, ResourceList& resources, std::wstr
     ResultCode result = WorkOutFileNames(resources, programPath);
     if (result != Result::Ok)
         return result;
+    BeginExtractionProgress(PayloadBytes(resources));
     for (const CResource& resource : resources) {
         if (resource.m_strFileName.empty())
             continue;

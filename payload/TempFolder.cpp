@@ -7,6 +7,7 @@
 #include "payload/FolderAccess.h"
 #include "payload/LinkCheck.h"
 #include "payload/PathJoin.h"
+#include "payload/RelativeFiles.h"
 #include "payload/SystemFolderTreeFiles.h"
 
 #include <objbase.h>
@@ -21,6 +22,14 @@ std::wstring s_strBaseFolder;
 std::wstring s_strWorkFolder;
 bool s_bZeroGuid = false;
 WorkFolderState s_eWorkFolderState = WorkFolderState::NotMade;
+// The working folder, held open from its making to its removal: files are made and deleted
+// relative to it, never through its path.
+FileHandle s_workFolder;
+
+// A file held by a program that has just ended (or crashed) is let go a moment later: the
+// removal tries again for a short while before it leaves what is still in use.
+constexpr int kRemovalTries = 15;
+constexpr DWORD kRemovalPauseMs = 200;
 
 constexpr wchar_t kUnconvertibleGuidName[] = L"{00000001-0000-0000-0000-000000000001}";
 // Used when no fresh GUID can be had.
@@ -65,8 +74,14 @@ WorkFolderState MakeWorkFolder()
     // An existing folder (a fixed name from an earlier run) is simply used.
     SHCreateDirectoryExW(nullptr, s_strWorkFolder.c_str(), nullptr);
     // A link planted under the fixed name would steer every write, and the access list, elsewhere.
-    if (IsLink(s_strWorkFolder)) {
+    // Wine shows a link only through its path, Windows also through the handle.
+    if (IsLink(s_strWorkFolder) || OpenFolderNoFollow(s_strWorkFolder, s_workFolder) == kErrorIsLink) {
         WriteLogFormat(L"Temp folder '%s' is a link, not used\n", s_strWorkFolder.c_str());
+        return WorkFolderState::Refused;
+    }
+    if (!IsFolderOwnedByThisRun(s_strWorkFolder)) {
+        s_workFolder = FileHandle();
+        WriteLogFormat(L"Temp folder '%s' belongs to another user, not used\n", s_strWorkFolder.c_str());
         return WorkFolderState::Refused;
     }
     GrantFolderAccess(s_strWorkFolder);
@@ -110,6 +125,12 @@ void SetZeroGuid()
     s_bZeroGuid = true;
 }
 
+HANDLE GetTempFolderHandle()
+{
+    std::wstring path;
+    return GetTempFolder(path) ? s_workFolder.Get() : INVALID_HANDLE_VALUE;
+}
+
 bool GetTempFolder(std::wstring& path)
 {
     if (s_eWorkFolderState == WorkFolderState::NotMade)
@@ -138,13 +159,18 @@ ResultCode RemoveTempFolder(const ResourceList& resources)
             continue;
         }
         WriteLogFormat(L"Manual Deletion of '%s'\n", path.c_str());
-        DeleteFileW(path.c_str());  // on the folder itself (no file name) this does nothing
+        if (!resource.m_strFileName.empty() && s_workFolder)
+            DeleteBelow(s_workFolder.Get(), resource.m_strFileName);
     }
 
     // Let go of the working folder, which the launch made the current directory.
+    s_workFolder = FileHandle();
     SetCurrentDirectoryW(L"\\");
     WriteLogFormat(L"Deletion Folder of '%s'\n", workFolder.c_str());
     SystemFolderTreeFiles files;
-    DeleteFolderTree(workFolder, files);
+    for (int attempt = 1; DeleteFolderTree(workFolder, files) && attempt < kRemovalTries; ++attempt) {
+        WriteLogFormat(L"Files in use, removing '%s' again\n", workFolder.c_str());
+        Sleep(kRemovalPauseMs);
+    }
     return Result::Ok;
 }

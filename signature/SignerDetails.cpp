@@ -2,6 +2,7 @@
 
 #include "app/BrennixInstallerApp.h"
 #include "app/Log.h"
+#include "framework/LongPath.h"
 #include "signature/TrustLibrary.h"
 
 #include <cstring>
@@ -70,16 +71,14 @@ std::optional<std::wstring> GetCertificateName(const TrustLibrary& library, PCCE
 // released when this returns.
 bool ReadFirstSigner(const TrustLibrary& library, const std::wstring& path, SignerDetails& details)
 {
-    wchar_t fileName[MAX_PATH] = {};
-    // A longer path is cut, and the signature is read from the cut path.
-    path.copy(fileName, MAX_PATH - 1);
+    const std::wstring fileName = ExtendedLengthPath(path);
 
     DWORD encoding = 0;
     DWORD contentType = 0;
     DWORD formatType = 0;
     CertStore store;
     CryptMessage message;
-    if (!library.CryptQueryObject(CERT_QUERY_OBJECT_FILE, fileName, CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
+    if (!library.CryptQueryObject(CERT_QUERY_OBJECT_FILE, fileName.c_str(), CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
                                   CERT_QUERY_FORMAT_FLAG_BINARY, 0, &encoding, &contentType, &formatType,
                                   store.Receive(), message.Receive(), nullptr))
         return false;

@@ -1,6 +1,7 @@
 #include "signature/VerifyFileSignature.h"
 
 #include "app/Log.h"
+#include "framework/LongPath.h"
 #include "signature/SignatureStatusText.h"
 #include "signature/TrustLibrary.h"
 
@@ -16,9 +17,10 @@ TrustVerdict AskTrustProvider(const std::wstring& path)
     if (library == nullptr)
         return {Result::FromWin32(loadError), loadError};
 
+    const std::wstring openablePath = ExtendedLengthPath(path);
     WINTRUST_FILE_INFO file = {};
     file.cbStruct = sizeof(file);
-    file.pcwszFilePath = path.c_str();
+    file.pcwszFilePath = openablePath.c_str();
 
     WINTRUST_DATA request = {};
     request.cbStruct = sizeof(request);

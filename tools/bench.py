@@ -1,105 +1,135 @@
-"""The benchmark, measured in one run under Wine, printed as ratios against baselines of the same
-run: the stub's time from its start to the launched program's start for a 256 MiB payload
-against CopyFileW of the same bytes, and for a tiny payload against starting the program
-directly. Each figure is the median of a few runs. The setup files are signed by a test CA made
-for the run and trusted in the bench prefix, so the stub's signature check is part of its time."""
-import os
-import statistics
-import subprocess
-import time
+"""The benchmark of the stub under Wine, measured in one run and printed as one table against two
+baselines of the same run: the floor (tools/bench/Floor.c: only what the job needs, packed and
+signed like ours) and NSIS 3 (tools/bench/Peer.nsi, stored and LZMA-solid, no signature check).
 
-from harness import Wine, native_tool, quote_argument, stub_exe, win_program
-from signing import TestCertificates, trusted_root
+Runs are interleaved (ours, floor, NSIS, ours, floor, NSIS, ...) and ours / floor is the median of
+the ratios of each round, so drift of the shared machine hits both alike. "Unpacking alone" is
+the 256 MiB run less the tiny run less the extra hashing of the bigger file, against CopyFileW
+of the same bytes."""
+import subprocess
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent / "bench"))
+
+from benchkit import Bench, interleaved, median, pairwise_ratio, print_table  # noqa: E402
+from harness import stub_exe  # noqa: E402
 
 BIG_MIB = 256
-RUNS = 3
-
-wine = Wine("win32")
-folder = wine.scratch("bench")
-certificates = TestCertificates("Brennix Bench CA")
-signer = certificates.issue("bench", "Brennix Bench Publisher")
+TINY_ROUNDS = 7
+BIG_ROUNDS = 3
 
 
-def packed(name, extra=None):
-    payload = folder / name
-    payload.mkdir()
-    (payload / "Setup.exe").write_bytes(win_program("payload").read_bytes())
-    if extra:
-        extra(payload)
-    unsigned = folder / f"{name}.unsigned.exe"
-    started = time.monotonic()
-    subprocess.run([str(native_tool("brennix-pack")), "--stub", str(stub_exe()), "--out", str(unsigned),
-                    "--payload", str(payload)], check=True, capture_output=True)
-    packing = time.monotonic() - started
-    setup = folder / f"{name}.exe"
-    signer.sign(unsigned, setup)
-    unsigned.unlink()
-    return setup, packing
+def ms(value):
+    return f"{value:.0f} ms"
 
 
-def big_data(payload):
-    with open(payload / "data.bin", "wb") as out:
-        for _ in range(BIG_MIB):
-            out.write(os.urandom(1 << 20))
+def ratio(triple):
+    middle, low, high = triple
+    return f"{middle:.2f} ({low:.2f}-{high:.2f})"
 
 
-def timer(*args):
-    result = wine.run(win_program("launch_timer"), args, timeout=900)
-    if result.returncode != 0:
-        raise SystemExit(f"launch_timer {args[0]} failed: {result.stderr.decode(errors='replace')}")
-    return float(result.stdout.decode().strip())
+def section_sizes(exe):
+    """{section name: size} of a PE file, by objdump."""
+    lines = subprocess.run(["i686-w64-mingw32-objdump", "-h", str(exe)], check=True, capture_output=True,
+                           text=True).stdout.splitlines()
+    sizes = {}
+    for line in lines:
+        fields = line.split()
+        if len(fields) >= 3 and fields[0].isdigit():
+            sizes[fields[1]] = int(fields[2], 16)
+    return sizes
 
 
-def median(measure):
-    return statistics.median(measure() for _ in range(RUNS))
+def time_stamp(exe):
+    image = Path(exe).read_bytes()
+    pe = int.from_bytes(image[0x3C:0x40], "little")
+    return int.from_bytes(image[pe + 8:pe + 12], "little")
 
 
-def stub_to_program(setup):
-    base = folder / "tmp"
-    base.mkdir(exist_ok=True)
-    command_line = " ".join(quote_argument(a) for a in [wine.win_path(setup), "temp", wine.win_path(base), "/IAgreeToTheEULA"])
-    return timer("launch", wine.win_path(folder / "report.txt"), command_line)
+bench = Bench()
+tiny = bench.payload("tiny")
+big = bench.payload("big", BIG_MIB)
+setups = {
+    "ours": (bench.pack(tiny, "ours-tiny"), bench.pack(big, "ours-big")),
+    "floor": (bench.floor(tiny, "floor-tiny"), bench.floor(big, "floor-big")),
+    "nsis": (bench.nsis(tiny, "nsis-tiny", stored=True), bench.nsis(big, "nsis-big", stored=True)),
+    "lzma": (bench.nsis(tiny, "lzma-tiny", stored=False), None),
+}
+
+with bench:
+    # One warm-up run each, not counted.
+    bench.ours(setups["ours"][0])
+    for name in ("floor", "nsis", "lzma"):
+        bench.launch(setups[name][0])
+    small = interleaved(TINY_ROUNDS, {
+        "ours": lambda: bench.ours(setups["ours"][0]),
+        "floor": lambda: bench.launch(setups["floor"][0]),
+        "nsis": lambda: bench.launch(setups["nsis"][0]),
+        "lzma": lambda: bench.launch(setups["lzma"][0]),
+        "verify": lambda: bench.verify(setups["ours"][0]),
+    })
+    large = interleaved(BIG_ROUNDS, {
+        "ours": lambda: bench.ours(setups["ours"][1]),
+        "floor": lambda: bench.launch(setups["floor"][1]),
+        "nsis": lambda: bench.launch(setups["nsis"][1]),
+        "verify": lambda: bench.verify(setups["ours"][1]),
+        "copy": lambda: bench.copy(big / "data.bin"),
+    })
 
 
-def keep_desktop_running():
-    """A program with a hidden window that lingers: it keeps Wine's desktop process alive, so
-    that every run measured here does not also pay for starting it (about 0.7 s), which the
-    stub's window calls would otherwise trigger and the plain program does not."""
-    env = dict(wine.env, BRENNIX_PAYLOAD_WINDOW="hidden", BRENNIX_PAYLOAD_LINGER="900000")
-    keeper = subprocess.Popen(["wine", str(win_program("payload"))], env=env, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    time.sleep(3)
-    return keeper
+def column(results, name, index):
+    return [run[index] for run in results[name]]
 
 
-big_setup, pack_seconds = packed("big", big_data)
-tiny_setup, _ = packed("tiny")
-direct = folder / "direct" / "Setup.exe"
-direct.parent.mkdir()
-direct.write_bytes(win_program("payload").read_bytes())
+def started(results, name):
+    return column(results, name, 0)
 
-keeper = keep_desktop_running()
-root = trusted_root(wine, certificates)
-root.__enter__()
-try:
-    stub_big = median(lambda: stub_to_program(big_setup))
-    verify_big = median(lambda: timer("verify", wine.win_path(big_setup)))
-    copy_big = median(lambda: timer("copy", wine.win_path(folder / "big" / "data.bin"), wine.win_path(folder / "copy.bin")))
-    stub_tiny = median(lambda: stub_to_program(tiny_setup))
-    launch_direct = median(lambda: timer("launch", wine.win_path(folder / "report.txt"), quote_argument(wine.win_path(direct))))
-finally:
-    root.__exit__(None, None, None)
-    certificates.close()
-    keeper.terminate()
-    keeper.wait()
 
-print(f"Stub start to program start, {BIG_MIB} MiB payload: {stub_big:8.1f} ms")
-print(f"CopyFileW of the same {BIG_MIB} MiB:                {copy_big:8.1f} ms")
-print(f"  ratio stub / copy:                          {stub_big / copy_big:8.2f}")
-print(f"  of which the signature check of the file:  {verify_big:8.1f} ms")
-print(f"  ratio stub without its signature check / copy: {(stub_big - verify_big) / copy_big:5.2f}")
-print(f"  ratio of the unpacking alone (less the tiny run's time) / copy: {(stub_big - verify_big - stub_tiny) / copy_big:5.2f}")
-print(f"Stub start to program start, tiny payload:    {stub_tiny:8.1f} ms")
-print(f"Starting the program directly:                {launch_direct:8.1f} ms")
-print(f"  ratio stub / direct start:                  {stub_tiny / launch_direct:8.2f}")
-print(f"(medians of {RUNS} runs, Wine's desktop kept running; packing the {BIG_MIB} MiB setup file took {pack_seconds:.1f} s)")
+rows = []
+for label, results, names in (("tiny", small, ("ours", "floor", "nsis", "lzma")),
+                              (f"{BIG_MIB} MiB", large, ("ours", "floor", "nsis"))):
+    for index, what in ((0, "start -> payload"), (1, "start -> exit")):
+        cells = [ms(median(column(results, name, index))) for name in names]
+        rows.append([f"{label}: {what}", *cells, *["-"] * (4 - len(cells))])
+rows.append(["setup file, tiny payload", *[f"{setups[name][0].stat().st_size:,} B" for name in ("ours", "floor", "nsis", "lzma")]])
+print_table(f"Setup files under Wine (medians; tiny of {TINY_ROUNDS} rounds, {BIG_MIB} MiB of {BIG_ROUNDS})",
+            ["figure", "ours", "floor", "NSIS stored", "NSIS LZMA"], rows)
+
+verify_tiny, verify_big = median(small["verify"]), median(large["verify"])
+copy = median(large["copy"])
+
+
+def unpacking(name):
+    """The big run less the tiny run less the extra hashing, per CopyFileW of the same bytes."""
+    extra = median(started(large, name)) - median(started(small, name))
+    if name == "ours" or name == "floor":
+        extra -= verify_big - verify_tiny
+    return extra / copy
+
+
+def less_check(results, check):
+    """Our start -> payload times less our signature check measured alone."""
+    return [a - check for a in started(results, "ours")]
+
+
+stub = stub_exe()
+sections = section_sizes(stub)
+print_table("Ratios (pairwise medians of interleaved runs, min-max in brackets)", ["figure", "value"], [
+    ["ours / floor, tiny, start -> payload", ratio(pairwise_ratio(started(small, "ours"), started(small, "floor")))],
+    ["ours / floor, tiny, start -> exit", ratio(pairwise_ratio(column(small, "ours", 1), column(small, "floor", 1)))],
+    [f"ours / floor, {BIG_MIB} MiB, start -> payload", ratio(pairwise_ratio(started(large, "ours"), started(large, "floor")))],
+    [f"ours / floor, {BIG_MIB} MiB, start -> exit", ratio(pairwise_ratio(column(large, "ours", 1), column(large, "floor", 1)))],
+    ["ours / NSIS stored, tiny, start -> payload", ratio(pairwise_ratio(started(small, "ours"), started(small, "nsis")))],
+    ["  less our signature check", ratio(pairwise_ratio(less_check(small, verify_tiny), started(small, "nsis")))],
+    [f"ours / NSIS stored, {BIG_MIB} MiB, start -> payload", ratio(pairwise_ratio(started(large, "ours"), started(large, "nsis")))],
+    ["  less our signature check", ratio(pairwise_ratio(less_check(large, verify_big), started(large, "nsis")))],
+    [f"unpacking alone / CopyFileW ({ms(copy)}), ours", f"{unpacking('ours'):.2f}"],
+    ["  floor", f"{unpacking('floor'):.2f}"],
+    ["  NSIS stored (no hashing to take off)", f"{unpacking('nsis'):.2f}"],
+    ["signature check alone, tiny / 256 MiB", f"{ms(verify_tiny)} / {ms(verify_big)}"],
+    ["BrennixInstaller.exe", f"{stub.stat().st_size:,} B"],
+    ["  all but .rsrc", f"{stub.stat().st_size - sections.get('.rsrc', 0):,} B"],
+    ["  debug sections", ", ".join(k for k in sections if k.startswith(".debug")) or "none"],
+    ["  build time in the PE header", str(time_stamp(stub) or "none")],
+])

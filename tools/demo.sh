@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Packs a sample payload into a setup file, runs it silently under Wine with a log, prints the
-# log and the exit code and saves a screenshot of the demo installer (build/demo-screenshot.png).
+# Packs the demo installer with a large payload into a setup file and runs it under Wine: once as
+# a user would, saving pictures of the splash with its progress (build/demo-splash.png) and of the
+# demo installer's window (build/demo-screenshot.png); once silently with a log, printing the log
+# and the exit code.
 set -euo pipefail
 build_dir=$(cd "${1:-build}" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)

@@ -149,20 +149,35 @@ TEST(DiskSpace, RequirementAgainstTheFreeMegabytes)
     }
 }
 
-TEST(DiskSpace, PathWithoutDriveAsksAboutTheEmptyText)
+TEST(DiskSpace, UncPathAsksAboutTheSharesRoot)
 {
-    const Outcome outcome = Check(L"\\\\server\\share\\temp\\", L"100", false, 0);
-    EXPECT_FALSE(outcome.passed);
-    EXPECT_EQ(outcome.askedDrive, L"");
-    EXPECT_EQ(outcome.drive, L"");
-    EXPECT_EQ(outcome.freeMB, 0);
-    EXPECT_EQ(outcome.requiredMB, 100);
-    const Lines expected = {
-        L"Free Disk Space\n",
-        L"Free Disk Space: Checking at least 100 MB free on drive '' for temp directory '\\\\server\\share\\temp\\'\n",
-        L"Failed to check free disk space.\n",
+    struct Case {
+        const wchar_t* tempFolder;
+        const wchar_t* asked;
     };
-    EXPECT_EQ(outcome.lines, expected);
+    const Case cases[] = {
+        {L"\\\\server\\share\\temp\\", L"\\\\server\\share\\"},
+        {L"\\\\server\\share", L"\\\\server\\share\\"},
+        {L"\\\\server\\share\\", L"\\\\server\\share\\"},
+        {L"\\\\server", L""},
+        {L"\\\\server\\\\x", L""},
+        {L"temp\\", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.tempFolder)));
+        const Outcome outcome = Check(c.tempFolder, L"100", false, 0);
+        EXPECT_FALSE(outcome.passed);
+        EXPECT_EQ(outcome.askedDrive, c.asked);
+        EXPECT_EQ(outcome.drive, c.asked);  // and so the report names it
+        const Lines expected = {
+            L"Free Disk Space\n",
+            L"Free Disk Space: Checking at least 100 MB free on drive '" + std::wstring(c.asked) +
+                L"' for temp directory '" + c.tempFolder + L"'\n",
+            L"Failed to check free disk space.\n",
+        };
+        EXPECT_EQ(outcome.lines, expected);
+    }
+    EXPECT_TRUE(Check(L"\\\\server\\share\\temp\\", L"100", true, 200ull << 20).passed);
 }
 
 TEST(DiskSpace, UnsplittablePathFailsBeforeAsking)

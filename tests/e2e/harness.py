@@ -8,6 +8,7 @@ run uses sample_setup() (the stub packed with the test payload and signed by the
 signer, whose CA both prefixes trust), or signs its own setup files with sign().
 """
 import fcntl
+import functools
 import os
 import shutil
 import subprocess
@@ -260,6 +261,34 @@ def sample_setup() -> Path:
     return target
 
 
+def can_mount_tmpfs() -> bool:
+    """Whether this run may mount a tmpfs (small_drive needs it)."""
+    with tempfile.TemporaryDirectory() as folder:
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=1m", "tmpfs", folder],
+                                 capture_output=True).returncode == 0
+        if mounted:
+            subprocess.run(["umount", folder], check=True)
+        return mounted
+
+
+@contextmanager
+def small_drive(wine: Wine, size: str):
+    """A tmpfs of `size` (as mount takes it, e.g. "100m") linked into the prefix as a free drive
+    letter, for as long as this lasts; yields (drive, mount folder), the drive as "T:"."""
+    mount = Path(tempfile.mkdtemp(prefix="brennix-drive-"))
+    subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", str(mount)], check=True)
+    devices = wine.prefix / "dosdevices"
+    letter = next(l for l in "tuvwxy" if not (devices / f"{l}:").exists())
+    link = devices / f"{letter}:"
+    link.symlink_to(mount)
+    try:
+        yield f"{letter.upper()}:", mount
+    finally:
+        link.unlink()
+        subprocess.run(["umount", str(mount)], check=True)
+        mount.rmdir()
+
+
 def read_log(path, codepage: str = "cp1252") -> str:
     """Reads a log file: every line end must be CR LF; returns the text with plain LF."""
     data = Path(path).read_bytes()
@@ -297,8 +326,28 @@ def read_payload_report(path) -> PayloadReport:
     return report
 
 
+# ctest's skip code for a test that cannot run on this machine (cmake/BrennixTesting.cmake).
+SKIP_CODE = 77
+
+
+@functools.lru_cache(maxsize=None)
+def reason_windows_programs_cannot_run():
+    """The reason the Windows programs under test cannot run on this machine, or None when they
+    can (tests/wine/machine-check.sh decides)."""
+    check = subprocess.run([str(SOURCE_DIR / "tests" / "wine" / "machine-check.sh")], capture_output=True, text=True,
+                           stdin=subprocess.DEVNULL)
+    return check.stdout.strip() if check.returncode == SKIP_CODE else None
+
+
+def runs_windows_programs(test):
+    """Marks a test, outside a WineTestCase, that starts Windows programs: skipped where they cannot run."""
+    reason = reason_windows_programs_cannot_run()
+    return unittest.skipIf(reason is not None, reason)(test)
+
+
 class WineTestCase(unittest.TestCase):
-    """A test case with a Wine prefix and a scratch folder on C: of its own."""
+    """A test case with a Wine prefix and a scratch folder on C: of its own. The whole case is
+    left out where the Windows programs cannot run (tests/e2e/run_e2e.py)."""
     arch = "win32"
 
     def setUp(self):

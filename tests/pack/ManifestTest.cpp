@@ -69,6 +69,15 @@ TEST(Manifest, NamesItCannotCarryAreRefused) {
       {"trail\\", "must be relative"},
       {".\\x", "must be relative"},
       {"x\\..", "must be relative"},
+      // What the stub would refuse: the packer applies the stub's own rule.
+      {"...", "must be relative"},
+      {" ..\\x", "must be relative"},
+      {". .", "must be relative"},
+      {"a\\\\b", "must be relative"},
+      {"CON", "must be relative"},
+      {"sub\\aux.txt", "must be relative"},
+      {"Lpt1 .log", "must be relative"},
+      {"com\xC2\xB9", "must be relative"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -77,6 +86,8 @@ TEST(Manifest, NamesItCannotCarryAreRefused) {
     EXPECT_NE(result.message().find(c.message), std::string::npos) << result.message();
   }
   EXPECT_TRUE(CheckManifestName("sub dir\\.hidden\\a..b.exe.config").ok());
+  EXPECT_TRUE(CheckManifestName("console.txt").ok());
+  EXPECT_TRUE(CheckManifestName("com10\\lpt0.log").ok());
 }
 
 TEST(Manifest, LaunchCandidatesFollowTheStubsRule) {

@@ -105,6 +105,8 @@ TEST_F(PackedStub, TypicalStubIsRebuiltInPlaceAndLaterSectionsMove) {
   }
   EXPECT_EQ(after.directories[kBaseRelocationDirectory].rva, FindSection(after, ".reloc")->virtualAddress);
   EXPECT_EQ(after.directories[kResourceDirectory].rva, FindSection(after, ".rsrc")->virtualAddress);
+  // The rebuilt resources start on a page of the file, so the loader can map them.
+  EXPECT_EQ(FindSection(after, ".rsrc")->pointerToRawData % 0x1000, 0u);
   // The symbol table followed the tail.
   const std::string symbols = "SYMBOLS-AND-STRINGS\x05";
   ASSERT_LE(after.pointerToSymbolTable + symbols.size(), out.size());
@@ -187,6 +189,7 @@ TEST_F(PackedStub, AppendsANewResourceSectionWhenTheOldOneCannotMove) {
       EXPECT_EQ(SectionBytes(out, after.sections[i]), SectionBytes(stubBytes_, before.sections[i]));
     }
     EXPECT_EQ(after.directories[kResourceDirectory].rva, after.sections.back().virtualAddress);
+    EXPECT_EQ(after.sections.back().pointerToRawData % 0x1000, 0u);
     EXPECT_EQ(DescribeResources(Out()).size(), spec.resources.entries().size() == 0 ? 4u : 7u);
   }
 }

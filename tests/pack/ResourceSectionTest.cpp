@@ -39,6 +39,24 @@ TEST(ResourceSection, SmallDirectoryHasTheDocumentedBytes) {
   EXPECT_EQ(layout.size, 112u);  // data padded to 8
 }
 
+TEST(ResourceSection, DataOfAPageOrMoreStartsOnAPage) {
+  ResourceTree tree;
+  ASSERT_TRUE(tree.Add(Entry(kToolkitType, ResourceKey::Id(101), 1033, "abc")).ok());
+  ASSERT_TRUE(tree.Add(Entry(kToolkitType, ResourceKey::Id(102), 1033, std::string(4096, 'P'))).ok());
+  ASSERT_TRUE(tree.Add(Entry(kToolkitType, ResourceKey::Id(103), 1033, "de")).ok());
+  ASSERT_TRUE(tree.Add(Entry(kToolkitType, ResourceKey::Id(104), 1033, std::string(4095, 'Q'))).ok());
+  tree.SortForLoader();
+  const ResourceSectionLayout layout = LayOutResourceSection(tree, 0x5000);
+  ASSERT_EQ(layout.dataOffsets.size(), 4u);
+  const uint64_t first = layout.dataOffsets[0];
+  EXPECT_EQ(first % 8, 0u);
+  EXPECT_LT(first, 0x1000u);
+  EXPECT_EQ(layout.dataOffsets[1], 0x1000u);          // a whole page: on the next page
+  EXPECT_EQ(layout.dataOffsets[2], 0x2000u);          // small ones stay packed behind it
+  EXPECT_EQ(layout.dataOffsets[3], 0x2008u);          // just under a page: 8-aligned
+  EXPECT_EQ(layout.size, 0x2008u + 4096u);            // 4095 padded to 8
+}
+
 TEST(ResourceSection, LoaderOrderNamedFirstByCodeUnitThenIdsAscending) {
   const std::vector<ResourceKey> expected = {
       ResourceKey::Name(u"A"),     ResourceKey::Name(u"AB"),   ResourceKey::Name(u"B"),

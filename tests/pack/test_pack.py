@@ -171,16 +171,17 @@ class PackedFilesUnderTheLoader(PackTestCase):
         folder, files = self.make_payload()
         out = self.scratch / "setup.exe"
         result = pack("--stub", stub_exe(), "--out", out, "--payload", folder, "--set", "1=Packed Installer",
-                      "--set", "103=250")
+                      "--set", "103=250", "--set", "160=1")
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(pe_layout_problems(stub_exe()), [])
         self.assertEqual(pe_layout_problems(out), [])
-        original = run_probe(self.wine, self.scratch, stub_exe(), [0, 1, 103])
-        packed = run_probe(self.wine, self.scratch, out, [0, 1, 103])
+        original = run_probe(self.wine, self.scratch, stub_exe(), [0, 1, 103, 160])
+        packed = run_probe(self.wine, self.scratch, out, [0, 1, 103, 160])
         language = original.resources[0][2]
         self.assertEqual(packed.of_type("TOOLKIT"), self.expected_toolkit(files, language=language))
         self.assertEqual(packed.except_types("TOOLKIT", "6"), original.except_types("TOOLKIT", "6"))
-        self.assertEqual(packed.strings, {0: original.strings[0], 1: "Packed Installer", 103: "250"})
+        self.assertEqual(original.strings[160], "0", "full access for Everyone is off as shipped")
+        self.assertEqual(packed.strings, {0: original.strings[0], 1: "Packed Installer", 103: "250", 160: "1"})
 
     def test_explicit_files_manifest_options_and_program_choice(self):
         folder, files = self.make_payload()

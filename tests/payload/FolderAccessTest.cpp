@@ -1,7 +1,8 @@
 // The working folder's access list, through the FolderSecurity seam: Wine only maps access
 // lists to Unix modes, so what the list holds afterwards is read here from the DACL the change
-// writes, merged by the real SetEntriesInAclW. On Windows the same DACL lands on the folder and
-// every file unpacked below it inherits the Everyone entry.
+// writes, made by the real SetEntriesInAclW. On Windows the same DACL lands on the folder and
+// every file unpacked below it inherits its entries, so another local user can read and run the
+// unpacked files but cannot replace one before the elevated stub starts it.
 #include "payload/FolderAccess.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,9 @@ struct Sid {
 
 Sid Everyone() { return Sid(SECURITY_WORLD_SID_AUTHORITY, 1, SECURITY_WORLD_RID); }
 Sid Administrators() { return Sid(SECURITY_NT_AUTHORITY, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS); }
+Sid System() { return Sid(SECURITY_NT_AUTHORITY, 1, SECURITY_LOCAL_SYSTEM_RID); }
+Sid Users() { return Sid(SECURITY_NT_AUTHORITY, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS); }
+Sid SomeUser() { return Sid(SECURITY_NT_AUTHORITY, 2, SECURITY_NT_NON_UNIQUE, 1001); }
 
 struct Ace {
     BYTE type;
@@ -52,10 +56,24 @@ bool SameSid(const std::vector<BYTE>& bytes, PSID sid)
     return bytes.size() == GetLengthSid(sid) && EqualSid(const_cast<BYTE*>(bytes.data()), sid);
 }
 
-// A folder's security as a test sets it up: a starting DACL, a link flag, a read that fails.
+// A folder's security as a test sets it up: a starting DACL and owner, a link flag, a read
+// that fails.
 class FakeFolder : public FolderSecurity {
 public:
     bool IsLink() override { return m_isLink; }
+
+    DWORD ReadOwner(PSID& owner, LocalMemory& descriptor) override
+    {
+        ++m_reads;
+        if (m_readError != ERROR_SUCCESS)
+            return m_readError;
+        const DWORD length = GetLengthSid(m_owner);
+        void* copy = LocalAlloc(LMEM_FIXED, length);
+        CopySid(length, copy, m_owner);
+        descriptor.Reset(copy);
+        owner = copy;
+        return ERROR_SUCCESS;
+    }
 
     DWORD ReadDacl(PACL& dacl, LocalMemory& descriptor) override
     {
@@ -70,8 +88,9 @@ public:
         return ERROR_SUCCESS;
     }
 
-    DWORD WriteDacl(PACL dacl) override
+    DWORD WriteDacl(PACL dacl, bool protectedList) override
     {
+        m_protected = protectedList;
         ACL_SIZE_INFORMATION size = {};
         GetAclInformation(dacl, &size, sizeof(size), AclSizeInformation);
         const BYTE* bytes = reinterpret_cast<const BYTE*>(dacl);
@@ -90,12 +109,105 @@ public:
     }
 
     bool m_isLink = false;
+    PSID m_owner = nullptr;
+    bool m_protected = false;
     DWORD m_readError = ERROR_SUCCESS;
     std::vector<BYTE> m_startDacl;
     std::vector<BYTE> m_written;
     int m_reads = 0;
     int m_writes = 0;
 };
+
+TEST(RestrictFolderAccess, EveryoneReadsAndRunsWhileOwnerAdministratorsAndSystemKeepFullControl)
+{
+    Sid owner = SomeUser(), administrators = Administrators(), system = System(), everyone = Everyone(), users = Users();
+    FakeFolder folder;
+    folder.m_owner = owner.sid;
+    // A shared temp folder that lets users add files, and Everyone writing: neither stays.
+    folder.StartWith({{users.sid, FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY}, {everyone.sid, FILE_ALL_ACCESS}});
+
+    RestrictFolderAccess(folder);
+
+    ASSERT_EQ(folder.m_writes, 1);
+    EXPECT_TRUE(folder.m_protected) << "entries from the parent folder no longer apply";
+    const std::vector<Ace> aces = ReadAces(folder.m_written);
+    ASSERT_EQ(aces.size(), 4u);
+    const struct {
+        PSID sid;
+        ACCESS_MASK mask;
+    } expected[] = {
+        {owner.sid, GENERIC_ALL},
+        {administrators.sid, GENERIC_ALL},
+        {system.sid, GENERIC_ALL},
+        {everyone.sid, GENERIC_READ | GENERIC_EXECUTE},
+    };
+    for (const auto& wanted : expected) {
+        int found = 0;
+        for (const Ace& ace : aces) {
+            if (!SameSid(ace.sid, wanted.sid))
+                continue;
+            ++found;
+            EXPECT_EQ(ace.type, ACCESS_ALLOWED_ACE_TYPE);
+            EXPECT_EQ(ace.mask, wanted.mask);
+            EXPECT_EQ(ace.flags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << "inherited by files and subfolders";
+        }
+        EXPECT_EQ(found, 1);
+    }
+    // What Everyone's entry maps to on files: read and execute, none of the rights that change them.
+    GENERIC_MAPPING files = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    ACCESS_MASK everyoneRights = GENERIC_READ | GENERIC_EXECUTE;
+    MapGenericMask(&everyoneRights, &files);
+    const ACCESS_MASK changing = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES | FILE_WRITE_EA | DELETE |
+                                 FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER;
+    EXPECT_EQ(everyoneRights & changing, 0u);
+    EXPECT_EQ(everyoneRights & (FILE_READ_DATA | FILE_EXECUTE), static_cast<ACCESS_MASK>(FILE_READ_DATA | FILE_EXECUTE));
+}
+
+TEST(RestrictFolderAccess, LeavesALinkAndAFolderWithoutReadableOwnerAlone)
+{
+    Sid owner = SomeUser();
+    FakeFolder link;
+    link.m_isLink = true;
+    link.m_owner = owner.sid;
+    RestrictFolderAccess(link);
+    EXPECT_EQ(link.m_reads, 0);
+    EXPECT_EQ(link.m_writes, 0);
+
+    FakeFolder unreadable;
+    unreadable.m_readError = ERROR_ACCESS_DENIED;
+    RestrictFolderAccess(unreadable);
+    EXPECT_EQ(unreadable.m_reads, 1);
+    EXPECT_EQ(unreadable.m_writes, 0);
+}
+
+// Windows gives a folder that another, unprivileged user made the owner that user; Wine makes
+// every folder the process user's, so the refusal is shown through the fake.
+TEST(IsOwnedByOneOf, AFolderAnotherUserOwnsIsNotThisRuns)
+{
+    Sid someUser = SomeUser(), administrators = Administrators(), system = System();
+    const std::vector<PSID> owners = {administrators.sid, system.sid};
+
+    FakeFolder planted;
+    planted.m_owner = someUser.sid;
+    EXPECT_FALSE(IsOwnedByOneOf(planted, owners));
+
+    FakeFolder ours;
+    ours.m_owner = administrators.sid;
+    EXPECT_TRUE(IsOwnedByOneOf(ours, owners));
+
+    FakeFolder withoutAccessList;  // e.g. on FAT: there is no owner to read
+    withoutAccessList.m_readError = ERROR_NOT_SUPPORTED;
+    EXPECT_TRUE(IsOwnedByOneOf(withoutAccessList, owners));
+}
+
+TEST(IsEveryoneFullAccessOn, OnlyANumberOtherThanZeroTurnsItOn)
+{
+    EXPECT_FALSE(IsEveryoneFullAccessOn(L""));
+    EXPECT_FALSE(IsEveryoneFullAccessOn(L"0"));
+    EXPECT_FALSE(IsEveryoneFullAccessOn(L"no"));
+    EXPECT_TRUE(IsEveryoneFullAccessOn(L"1"));
+    EXPECT_TRUE(IsEveryoneFullAccessOn(L" 2"));
+}
 
 TEST(GrantEveryoneAccess, AddsInheritedFullAccessForEveryoneAndKeepsTheRest)
 {
@@ -106,6 +218,7 @@ TEST(GrantEveryoneAccess, AddsInheritedFullAccessForEveryoneAndKeepsTheRest)
     GrantEveryoneAccess(folder);
 
     ASSERT_EQ(folder.m_writes, 1);
+    EXPECT_FALSE(folder.m_protected) << "the parent's entries still apply";
     const std::vector<Ace> aces = ReadAces(folder.m_written);
     ASSERT_EQ(aces.size(), 2u);
     int everyoneEntries = 0;
@@ -160,7 +273,9 @@ TEST(GrantFolderAccess, DoesNoHarmToARealFolderUnderWine)
     const std::wstring folder = std::wstring(temp) + L"brennix-folder-access-test";
     CreateDirectoryW(folder.c_str(), nullptr);
 
+    EXPECT_TRUE(IsFolderOwnedByThisRun(folder)) << "a folder this process made";
     GrantFolderAccess(folder);
+    EXPECT_TRUE(IsFolderOwnedByThisRun(folder)) << "and still, with its new access list";
 
     const std::wstring file = folder + L"\\inside.txt";
     HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

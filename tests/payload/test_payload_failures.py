@@ -105,7 +105,8 @@ class PayloadFailures(WineTestCase):
         data = self.data_file("evil.txt", b"should never be written\r\n")
         size = len(data.read_bytes())
         for name in ["..\\evil.txt", "sub\\..\\..\\evil.txt", ".. \\evil.txt", "\\evil.txt",
-                     self.win(self.scratch / "evil.txt"), "C:evil.txt", "\\\\localhost\\c$\\evil.txt"]:
+                     self.win(self.scratch / "evil.txt"), "C:evil.txt", "\\\\localhost\\c$\\evil.txt",
+                     "... \\evil.txt", "CON", "sub\\aux.txt", "Lpt1.log"]:
             with self.subTest(name=name):
                 setup = pack(fresh_folder(self.scratch / "setup") / "setup.exe",
                              files=[(102, "Setup.exe", win_program("payload")), (103, "evil.txt", data)],
@@ -186,6 +187,15 @@ class PayloadLinks(WineTestCase):
         assert_lines_in_order(self, lines, [f"{self.win(self.work)}\\sub\\nested.txt is reached through a link, not written",
                                             "Extract File sub\\nested.txt 80004005"])
         self.assert_target_untouched()
+
+    def test_a_hard_link_in_a_reused_folder_is_replaced_not_written_through(self):
+        self.work.mkdir()
+        os.link(self.target / "precious.txt", self.work / "data.bin")
+        run, lines = self.run_setup("/keep")
+        self.assertEqual(run.exit_code, 0)
+        self.assert_target_untouched()
+        self.assertEqual((self.work / "data.bin").read_bytes(), (self.payload / "data.bin").read_bytes())
+        self.assertEqual((self.work / "data.bin").stat().st_nlink, 1, "a file of its own")
 
     def test_removal_deletes_links_without_entering_them(self):
         self.work.mkdir()

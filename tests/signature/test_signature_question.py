@@ -11,8 +11,8 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "ui"))
 from desktop import one_line_text  # noqa: E402  (ui_probe's escaped one-line texts)
 from gui_state import GuiTestCase
-from harness import Wine, read_log, run_stub, win_program
-from signature_setups import APPLICATION_NAME, assert_in_order, pack_setup
+from harness import Wine, read_log, run_stub, sign, win_program
+from signature_setups import APPLICATION_NAME, assert_in_order, change_one_payload_byte, pack_setup
 
 WM_COMMAND = 0x0111
 IDOK = 1
@@ -24,6 +24,10 @@ class SignatureQuestion(GuiTestCase):
     def setUpClass(cls):
         shared = Wine("win32").scratch("SignatureQuestion.shared")
         cls.unsigned = pack_setup(shared / "unsigned.exe", shared / "payload")
+        # Signed, then one byte of the packed payload changed.
+        signed = sign(pack_setup(shared / "signed.exe", shared / "payload-signed"))
+        cls.altered = shared / "altered.exe"
+        change_one_payload_byte(signed, cls.altered)
 
     def probe(self, *args):
         """Runs ui_probe; returns (exit code, output lines). Its output goes through a file, not a
@@ -49,13 +53,14 @@ class SignatureQuestion(GuiTestCase):
     def press(self, button: int):
         self.probe("post", APPLICATION_NAME, str(WM_COMMAND), str(button))
 
-    def start(self, *switches):
+    def start(self, *switches, setup=None):
+        setup = setup or self.unsigned
         log = self.scratch / "setup.log"
         self.result = {}
         self.finished = threading.Event()
 
         def run():
-            self.result["run"] = run_stub(self.unsigned, args=["log", self.win(log), "temp", self.win(self.scratch),
+            self.result["run"] = run_stub(setup, args=["log", self.win(log), "temp", self.win(self.scratch),
                                                                  *switches], wine=self.wine)
             self.finished.set()
 
@@ -94,6 +99,21 @@ class SignatureQuestion(GuiTestCase):
         run, text = self.finish(log)
         assert_in_order(self, text, ["Certificate error 800b0100\n", "Not signed correctly 800b0100\n"])
         self.assertNotIn("GetAuthenticodeInformation", text)
+        self.assertNotIn("Run Embedded Resources", text)
+        self.assertEqual(run.exit_code, 0x800B0100)
+
+    def test_payload_bytes_changed_after_signing_ask_and_no_ends_the_run(self):
+        log = self.start("/dontrun", setup=self.altered)
+        texts = self.dialog_texts()
+        self.assertIsNotNone(texts, "the question dialog did not come up")
+        self.assertIn(f"Verification of {APPLICATION_NAME} failed. Do you wish to continue?", texts)
+        self.press(IDCANCEL)
+        time.sleep(1)
+        if self.dialog_texts(timeout=15) is not None:
+            self.press(IDCANCEL)
+        run, text = self.finish(log)
+        self.assertRegex(text, r"Certificate error [0-9a-f]+\n")
+        self.assertNotIn("Certificate error 0\n", text)
         self.assertNotIn("Run Embedded Resources", text)
         self.assertEqual(run.exit_code, 0x800B0100)
 

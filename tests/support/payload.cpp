@@ -7,6 +7,12 @@
 //   BRENNIX_PAYLOAD_LINGER  ms to keep running after the window is shown (default 0)
 //   BRENNIX_PAYLOAD_APPEND  file to append the line "payload was here" to, opened without
 //                           sharing (as an installer appending to the log it was handed)
+//   BRENNIX_PAYLOAD_READONLY  file, relative to the current folder, to make read-only
+//   BRENNIX_PAYLOAD_CHILD   <ms>:<file>: start a copy of this program that holds <file>
+//                           (relative to the current folder) open without sharing for <ms>
+//                           milliseconds and outlives this one, which does not wait for it
+//   BRENNIX_PAYLOAD_CRASH   1: end in an access violation, as a crashing installer does (the
+//                           exit code is then 0xC0000005), after everything else
 // Report lines: "cmdline\t<raw command line>", "arg\t<each argv element>", "cwd\t<folder>",
 // "exe\t<own path>", "file\t<path relative to own folder>\t<size>", "started\t<performance
 // counter at start>", and with APPEND "append\tok" or "append\tbusy <error>".
@@ -93,10 +99,58 @@ void WriteReport(const std::wstring& path, const std::wstring& appended, LONGLON
     fclose(file);
 }
 
+// The child's part of BRENNIX_PAYLOAD_CHILD: hold the file, then end.
+int HoldFile(const std::wstring& request)
+{
+    const size_t colon = request.find(L':');
+    const DWORD milliseconds = wcstoul(request.c_str(), nullptr, 10);
+    HANDLE file = CreateFileW(request.substr(colon + 1).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Sleep(milliseconds);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return 0;
+}
+
+// Starts this program again as a child that holds a file (see HoldFile), and does not wait.
+void StartHoldingChild(const std::wstring& request)
+{
+    SetEnvironmentVariableW(L"BRENNIX_PAYLOAD_HOLD", request.c_str());
+    SetEnvironmentVariableW(L"BRENNIX_PAYLOAD_CHILD", nullptr);
+    wchar_t self[MAX_PATH * 2];
+    GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        // Started once it runs: give it the moment to open the file before this one ends.
+        WaitForInputIdle(process.hProcess, 1000);
+        Sleep(300);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+
+LONG WINAPI EndWithTheException(EXCEPTION_POINTERS*)
+{
+    // Ends the process with the exception's code, as an unhandled crash does, without a
+    // debugger being asked to attach.
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+void Crash()
+{
+    SetUnhandledExceptionFilter(EndWithTheException);
+    *static_cast<volatile int*>(nullptr) = 1;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
+    const std::wstring hold = Environment(L"BRENNIX_PAYLOAD_HOLD");
+    if (!hold.empty())
+        return HoldFile(hold);
     LARGE_INTEGER started;
     QueryPerformanceCounter(&started);
     const std::wstring appendTarget = Environment(L"BRENNIX_PAYLOAD_APPEND");
@@ -122,6 +176,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
         } while (static_cast<LONG>(end - GetTickCount()) > 0);
         DestroyWindow(handle);
     }
+    const std::wstring readOnly = Environment(L"BRENNIX_PAYLOAD_READONLY");
+    if (!readOnly.empty())
+        SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::wstring child = Environment(L"BRENNIX_PAYLOAD_CHILD");
+    if (!child.empty())
+        StartHoldingChild(child);
+    if (Environment(L"BRENNIX_PAYLOAD_CRASH") == L"1")
+        Crash();
     // Parsed 64-bit wide so that values above 0x7FFFFFFF keep their bits instead of saturating.
     const std::wstring exitCode = Environment(L"BRENNIX_PAYLOAD_EXIT");
     const bool hexadecimal = exitCode.rfind(L"0x", 0) == 0 || exitCode.rfind(L"0X", 0) == 0;

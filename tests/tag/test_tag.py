@@ -7,7 +7,7 @@ import subprocess
 import unittest
 from pathlib import Path
 
-from harness import WIN_BUILD_DIR, Wine, WineTestCase, native_tool, read_log, run_stub
+from harness import WIN_BUILD_DIR, Wine, WineTestCase, native_tool, read_log, run_stub, runs_windows_programs
 from signature_setups import pack_setup
 from signing import TestCertificates, trusted_root, verify_with_osslsigncode
 
@@ -81,6 +81,7 @@ class TagTool(unittest.TestCase):
         self.assert_tagged(tag("--in", retagged, "--out", removed, "--remove"))
         self.assertEqual(removed.read_bytes(), self.signed.read_bytes())
 
+    @runs_windows_programs
     def test_the_windows_build_tags_like_the_native_one(self):
         wine = Wine("win32")
         native, windows = self.out("native.exe"), self.out("windows.exe")

@@ -210,6 +210,56 @@ def artwork(name: str) -> Path:
     return SOURCE_DIR / "res" / name
 
 
+# Where the splash draws the unpacking's progress on its picture, and in which colours
+# (ui/SplashProgressBar.h).
+SPLASH_PROGRESS_BAR = Rect(114, 168, 314, 172)
+PROGRESS_TRACK = (0x2A, 0x52, 0x83)
+PROGRESS_FILL = (0x5C, 0xC3, 0xFF)
+
+
+class SplashPicture:
+    """The splash's picture as the screen shows it, against the artwork it is drawn from
+    (res/splash.bmp), found at its place inside the splash window's frame."""
+
+    def __init__(self, shot: Path, window: Rect):
+        self.art = Pixels(artwork("splash.bmp"), Rect(0, 0, 428, 211))
+        width, height = self.art.rect.width, self.art.rect.height
+        # The window's border and the picture's edge lie around the picture: a few pixels.
+        margin = 4
+        around = Pixels(shot, Rect(window.left, window.top, window.left + width + margin, window.top + height + margin))
+        best = None
+        for dy in range(margin + 1):
+            for dx in range(margin + 1):
+                rows = [row[dx:dx + width] for row in around.rows[dy:dy + height]]
+                same = sum(1 for y in range(0, height, 7) for x in range(0, width, 7)
+                           if rows[y][x] == self.art.rows[y][x])
+                if best is None or same > best[0]:
+                    best = (same, rows)
+        self.rows = best[1]
+
+    def differences(self, except_rect: Rect = None):
+        """(x, y) in picture coordinates of each pixel that differs from the artwork, leaving
+        out `except_rect`."""
+        found = []
+        for y, (screen_row, art_row) in enumerate(zip(self.rows, self.art.rows)):
+            for x, (shown, drawn) in enumerate(zip(screen_row, art_row)):
+                if except_rect and except_rect.left <= x < except_rect.right and except_rect.top <= y < except_rect.bottom:
+                    continue
+                if any(abs(a - b) > 2 for a, b in zip(shown, drawn)):
+                    found.append((x, y))
+        return found
+
+    def progress(self):
+        """How much of the progress bar is filled (0.0 to 1.0), or None when no bar is drawn."""
+        bar = SPLASH_PROGRESS_BAR
+        rows = [self.rows[y][bar.left:bar.right] for y in range(bar.top, bar.bottom)]
+        filled = [sum(1 for p in row if p == PROGRESS_FILL) for row in rows]
+        track = [sum(1 for p in row if p == PROGRESS_TRACK) for row in rows]
+        if any(f + t != bar.width for f, t in zip(filled, track)) or len(set(filled)) != 1:
+            return None
+        return filled[0] / bar.width
+
+
 class Background:
     """A Windows program started in the background; finish() waits for it."""
 

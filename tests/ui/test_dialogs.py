@@ -14,7 +14,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import Wine, WineTestCase, read_log, sample_setup, win_program  # noqa: E402
 from gui_state import GuiTestCase, settle  # noqa: E402
 from signature_setups import APPLICATION_NAME, pack_setup  # noqa: E402
-from desktop import Background, BellWatch, Desktop, Pixels, Rect, StubRun, artwork, bitmap_mean  # noqa: E402
+from desktop import (SPLASH_PROGRESS_BAR, Background, BellWatch, Desktop, Pixels, Rect, SplashPicture,  # noqa: E402
+                     StubRun, artwork, bitmap_mean)
 
 CAPTION = "Lumetra Installer"
 ABOUT_CAPTION = "About Lumetra Installer"
@@ -73,6 +74,28 @@ class DialogTestCase(GuiTestCase):
     def answer(self, result: Path):
         lines = dict(line.split(" ", 1) for line in result.read_text().splitlines())
         return int(lines["result"]), lines
+
+    def visible_splashes(self):
+        return [rect for visible, rect in self.desktop.untitled_dialogs() if visible]
+
+    def wait_splash(self, shown: bool, timeout=15):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            if bool(self.visible_splashes()) == shown:
+                return
+            time.sleep(0.2)
+        raise AssertionError(f"splash {'not shown' if shown else 'still shown'} after {timeout} s")
+
+    def signal(self, tag, step):
+        """Moves the stand-in worker of a probe's splash on (ui_probe splash)."""
+        self.desktop._probe("signal", f"{tag}.{step}")
+
+    def assert_shows_splash_picture(self, shot, splash: Rect, except_rect: Rect = None) -> SplashPicture:
+        """The splash window `splash` shows the artwork pixel for pixel (but for `except_rect`)."""
+        picture = SplashPicture(shot, splash)
+        differences = picture.differences(except_rect)
+        self.assertEqual(len(differences), 0, f"the splash differs from its picture at {differences[:12]}")
+        return picture
 
     def face_colour(self, shot, window):
         """The dialog's background, read in an empty corner of its client area."""
@@ -347,30 +370,13 @@ class AboutBox(DialogTestCase):
 
 
 class SplashWindow(DialogTestCase):
-    def visible_splashes(self):
-        return [rect for visible, rect in self.desktop.untitled_dialogs() if visible]
-
-    def wait_splash(self, shown: bool, timeout=15):
-        end = time.monotonic() + timeout
-        while time.monotonic() < end:
-            if bool(self.visible_splashes()) == shown:
-                return
-            time.sleep(0.2)
-        raise AssertionError(f"splash {'not shown' if shown else 'still shown'} after {timeout} s")
-
-    def signal(self, tag, step):
-        self.desktop._probe("signal", f"{tag}.{step}")
-
     def test_shown_hidden_for_a_prompt_back_after_it_and_ended_by_the_installer_window(self):
         tag = f"brennix-splash-{os.getpid()}-{time.monotonic_ns()}"
         run = self.probe("splash", f"--tag={tag}")
         self.wait_splash(True)
         self.desktop.wait_settled()
         shot = self.desktop.screenshot("splash")
-        rect = self.visible_splashes()[0]
-        inside = Rect(rect.left + 3, rect.top + 3, rect.right - 3, rect.bottom - 3)
-        self.assertTrue(close_to(Pixels(shot, inside).mean(), bitmap_mean(artwork("splash.bmp"))),
-                        "the splash does not show the splash picture")
+        self.assertIsNone(self.assert_shows_splash_picture(shot, self.visible_splashes()[0]).progress())
 
         self.signal(tag, "prompt")
         self.wait_splash(False)
@@ -386,7 +392,7 @@ class SplashWindow(DialogTestCase):
 
     def test_never_shown_in_a_silent_run(self):
         tag = f"brennix-splash-silent-{os.getpid()}-{time.monotonic_ns()}"
-        run = self.probe("splash", "--silent", f"--tag={tag}")
+        run = self.probe("splash", "--silent", f"--tag={tag}", f"--unpack-bytes={1 << 30}", "--unpack-ms=3000")
         end = time.monotonic() + 2.5
         while time.monotonic() < end:
             self.assertEqual(self.visible_splashes(), [])
@@ -395,6 +401,11 @@ class SplashWindow(DialogTestCase):
             self.signal(tag, step)
             time.sleep(0.5)
             self.assertEqual(self.visible_splashes(), [])
+        # Nor while a long unpacking reports its progress.
+        end = time.monotonic() + 3.5
+        while time.monotonic() < end:
+            self.assertEqual(self.visible_splashes(), [])
+            time.sleep(0.2)
         self.signal(tag, "installer-window")
         self.signal(tag, "done")
         self.assertEqual(run.finish(), 0)
@@ -411,6 +422,56 @@ class SplashWindow(DialogTestCase):
         self.assertEqual(run.exit_code(), 0)
         self.assertEqual(shown, [], "a silent run showed its splash")
         self.assertIn("\nRunProgram returned 0\n", read_log(log), "the installer ran while the screen was watched")
+
+
+class SplashProgress(DialogTestCase):
+    """The unpacking's progress on the splash, reported by a stand-in worker through the real
+    reporter and wait loop."""
+
+    def start_unpacking(self, total: int, milliseconds: int):
+        """Starts the splash; the stand-in begins to unpack once its (unused) prompt has closed.
+        Returns the run, its tag and when the unpacking began."""
+        tag = f"brennix-splash-progress-{os.getpid()}-{time.monotonic_ns()}"
+        run = self.probe("splash", f"--tag={tag}", f"--unpack-bytes={total}", f"--unpack-ms={milliseconds}")
+        self.wait_splash(True)
+        self.signal(tag, "prompt")
+        self.wait_splash(False)
+        self.signal(tag, "prompt-closed")
+        began = time.monotonic()
+        self.wait_splash(True)
+        return run, tag, began
+
+    def shot_at(self, name: str, moment: float) -> SplashPicture:
+        time.sleep(max(0.0, moment - time.monotonic()))
+        shot = self.desktop.screenshot(name)
+        splash = self.visible_splashes()
+        self.assertTrue(splash, "the splash went away while unpacking")
+        return self.assert_shows_splash_picture(shot, splash[0], except_rect=SPLASH_PROGRESS_BAR)
+
+    def finish(self, run, tag):
+        self.signal(tag, "installer-window")
+        self.wait_splash(False)
+        self.signal(tag, "done")
+        self.assertEqual(run.finish(), 0)
+
+    def test_shown_part_way_through_a_long_unpacking_and_growing(self):
+        run, tag, began = self.start_unpacking(1 << 30, 8000)
+        early = self.shot_at("splash_progress_early", began + 2.5).progress()
+        self.assertIsNotNone(early, "no progress bar after 2.5 s of unpacking")
+        self.assertTrue(0.0 < early < 1.0, early)
+        later = self.shot_at("splash_progress_later", began + 5.0).progress()
+        self.assertIsNotNone(later)
+        self.assertGreater(later, early, "the bar did not move on")
+        self.assertEqual(self.shot_at("splash_progress_done", began + 9.5).progress(), 1.0)
+        self.finish(run, tag)
+
+    def test_not_shown_for_a_short_unpacking(self):
+        run, tag, began = self.start_unpacking(64 << 10, 0)
+        time.sleep(max(0.0, began + 1.5 - time.monotonic()))
+        shot = self.desktop.screenshot("splash_short_unpacking")
+        picture = self.assert_shows_splash_picture(shot, self.visible_splashes()[0])
+        self.assertIsNone(picture.progress())
+        self.finish(run, tag)
 
 
 class WholeRun(DialogTestCase):
@@ -441,8 +502,8 @@ class WholeRun(DialogTestCase):
         self.assertTrue(splash, "no splash while the installer starts")
         self.desktop.wait_settled(0.3)
         shot = self.desktop.screenshot("run_splash")
-        inside = Rect(splash[0].left + 3, splash[0].top + 3, splash[0].right - 3, splash[0].bottom - 3)
-        self.assertTrue(close_to(Pixels(shot, inside).mean(), bitmap_mean(artwork("splash.bmp"))))
+        # The test payload is small: its unpacking shows no progress.
+        self.assertIsNone(self.assert_shows_splash_picture(shot, splash[0]).progress())
 
         self.desktop.wait_window(self.PAYLOAD_TITLE, timeout=20)
         self.desktop.wait_settled(1.0)
@@ -451,9 +512,6 @@ class WholeRun(DialogTestCase):
                          "the splash stayed over the installer's window")
         self.assertTrue(run.running(), "the installer was not waited for")
         self.assertEqual(run.exit_code(), 0)
-
-    def visible_splashes(self):
-        return [rect for visible, rect in self.desktop.untitled_dialogs() if visible]
 
     def answer_drive_prompt(self, payload_delay_ms: int):
         """Starts a run whose temp folder cannot be written; checks that no splash is up while the

@@ -6,9 +6,10 @@
 //   ui_probe report --code=HEX [--exit-code=HEX] [--net=MAJOR.MINOR.BUILD] [--net-sp=N]
 //                   [--net-name=T] [--disk-mb=N] [--drive=T] [--tail=T] [--silent] [--log=PATH]
 //       the end-of-run report for those facts
-//   ui_probe splash [--silent] --tag=NAME
+//   ui_probe splash [--silent] [--unpack-bytes=N --unpack-ms=M] --tag=NAME
 //       the splash and the main thread's wait, with a stand-in worker that moves on when the
-//       named events NAME.prompt, NAME.prompt-closed, NAME.installer-window and NAME.done are set
+//       named events NAME.prompt, NAME.prompt-closed, NAME.installer-window and NAME.done are set;
+//       after the prompt has closed it reports N bytes unpacked, spread evenly over M ms
 //   ui_probe signal NAME          sets the named event NAME (creating it if need be)
 //   ui_probe controls TITLE       one line per child of the visible top-level window TITLE:
 //       "control\t<id>\t<class>\t<visible>\t<left>\t<top>\t<right>\t<bottom>\t<text>" (texts with
@@ -22,6 +23,7 @@
 #include "framework/CodePage.h"
 #include "framework/Handles.h"
 #include "framework/Thread.h"
+#include "payload/ExtractionProgress.h"
 #include "ui/BrennixInstallerDlg.h"
 #include "ui/SplashDlg.h"
 
@@ -161,7 +163,21 @@ ObjectHandle NamedEvent(const std::wstring& name)
 struct SplashScript {
     std::wstring tag;
     DWORD mainThread;
+    uint64_t unpackBytes;
+    uint32_t unpackMs;
 };
+
+// Reports the bytes as the extraction would, in equal chunks spread over the given time.
+void StandInUnpacking(uint64_t bytes, uint32_t milliseconds)
+{
+    constexpr uint32_t kChunks = 512;
+    BeginExtractionProgress(bytes);
+    for (uint32_t chunk = 0; chunk < kChunks; ++chunk) {
+        ReportBytesWritten(bytes / kChunks + (chunk == kChunks - 1 ? bytes % kChunks : 0));
+        if (milliseconds != 0)
+            Sleep(milliseconds / kChunks);
+    }
+}
 
 // Stands in for the worker: each step waits for the test's signal, then does what the real
 // worker would at that point, and wakes the main thread as the real one's windows would.
@@ -180,6 +196,8 @@ unsigned StandInWorker(void* parameter)
     WaitForSingleObject(promptClosed.Get(), INFINITE);
     theApp.m_nPromptCount -= step;
     PostThreadMessageW(script->mainThread, WM_NULL, 0, 0);
+    if (script->unpackBytes != 0)
+        StandInUnpacking(script->unpackBytes, script->unpackMs);
     WaitForSingleObject(installerWindow.Get(), INFINITE);
     SetEvent(theApp.m_hCloseSplashEvent);
     WaitForSingleObject(done.Get(), INFINITE);
@@ -194,7 +212,11 @@ int RunSplash()
     ObjectHandle closeSplashEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     theApp.m_hDoneEvent = doneEvent.Get();
     theApp.m_hCloseSplashEvent = closeSplashEvent.Get();
-    SplashScript script = {Option(L"tag"), GetCurrentThreadId()};
+    const uint64_t unpackBytes = wcstoull(Option(L"unpack-bytes", L"0").c_str(), nullptr, 10);
+    SplashScript script = {Option(L"tag"), GetCurrentThreadId(), unpackBytes,
+                           static_cast<uint32_t>(Number(Option(L"unpack-ms", L"0")))};
+    if (!theApp.m_bSilent)
+        SetProgressListener(GetCurrentThreadId());
     AfxBeginThread(StandInWorker, &script);
 
     // As the run does it: created hidden, shown unless silent or a prompt is open.

@@ -3,6 +3,7 @@
 #   fixture.sh setup STATE_DIR    a private Xvfb display and fresh prefixes win32 and win64,
 #                                 each with a warm persistent wineserver
 #   fixture.sh cleanup STATE_DIR  stops the wineservers and the display
+# Setup exits 77 with the reason where this machine cannot run 32-bit programs (machine-check.sh).
 # BRENNIX_KEEP_PREFIX=1 reuses prefixes left by an earlier run (quicker when iterating).
 set -euo pipefail
 action=$1
@@ -61,6 +62,8 @@ make_prefix() {
 
 case "$action" in
   setup)
+    # Where no 32-bit program can run, there is nothing to prepare: the tests skip themselves.
+    "$here/machine-check.sh" >&2 || exit $?
     start_display
     make_prefix win32
     make_prefix win64

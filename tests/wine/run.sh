@@ -3,6 +3,7 @@
 #   run.sh [--gui] STATE_DIR ARCH PROGRAM.exe [ARGS...]
 # --gui: the program uses the display; no key, button or window is left there before or after
 # it (tests/e2e/gui_state.py).
+# Exits 77 with the reason where this machine cannot run 32-bit programs (machine-check.sh).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 gui=0
@@ -10,6 +11,7 @@ if [ "${1:-}" = --gui ]; then
   gui=1
   shift
 fi
+"$here/machine-check.sh" || exit $?
 . "$here/env.sh" "$1" "$2"  # sets state_dir and arch
 shift 2
 if [ "$gui" = 0 ]; then

@@ -2,10 +2,11 @@
 // every process):
 //   launch_timer.exe launch REPORT COMMAND-LINE   milliseconds from just before creating the
 //       process to the start of the test payload it leads to, which writes its counter value
-//       into REPORT (the variable BRENNIX_PAYLOAD_REPORT is set for it here)
+//       into REPORT (the variable BRENNIX_PAYLOAD_REPORT is set for it here), then a blank and
+//       milliseconds to the end of the process
 //   launch_timer.exe copy SOURCE TARGET           milliseconds of one CopyFileW
 //   launch_timer.exe verify FILE                  milliseconds of the stub's own signature check
-// Prints the number, or an error and exit status 1.
+// Prints the numbers, or an error and exit status 1.
 #include "signature/VerifyFileSignature.h"
 
 #include <windows.h>
@@ -61,6 +62,7 @@ int TimeLaunch(const wchar_t* report, const wchar_t* commandLine)
         return 1;
     }
     WaitForSingleObject(process.hProcess, 600000);
+    const LONGLONG exited = Now();
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     const LONGLONG started = ReadStarted(report);
@@ -68,7 +70,7 @@ int TimeLaunch(const wchar_t* report, const wchar_t* commandLine)
         fprintf(stderr, "launch_timer: the payload did not report its start\n");
         return 1;
     }
-    printf("%.1f\n", Milliseconds(before, started));
+    printf("%.1f %.1f\n", Milliseconds(before, started), Milliseconds(before, exited));
     return 0;
 }
 

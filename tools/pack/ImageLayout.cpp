@@ -11,6 +11,11 @@ namespace {
 
 constexpr uint32_t kNewResourceSectionFlags = kSectionContainsInitializedData | kSectionReadable;
 
+// The loader maps a section straight from the file only when its data starts on a page of the
+// file; anywhere else it reads the whole section into memory when the process starts, which for
+// a large payload costs as much as unpacking it.
+constexpr uint64_t kPageSize = 0x1000;
+
 PackResult TooLarge(uint64_t size) {
   return PackResult::Fail("the packed image would be " + std::to_string(size >> 20) +
                           " MiB; a 32-bit setup file holds at most " + std::to_string(kMaxImageSize >> 20) + " MiB");
@@ -117,6 +122,7 @@ PackResult PlanImageLayout(const PeImage& image, uint64_t resourceSize, ImageLay
     for (const PeSection& later : image.sections) {
       if (LiesAfter(later, resources)) oldNextRva = std::min<uint64_t>(oldNextRva, later.virtualAddress);
     }
+    resources.pointerToRawData = static_cast<uint32_t>(AlignUp(resources.pointerToRawData, kPageSize));
     rawShift = static_cast<int64_t>(resources.pointerToRawData + rawSize) - static_cast<int64_t>(oldRawEnd);
     virtualShift = static_cast<int64_t>(resources.virtualAddress + virtualSize) -
                    static_cast<int64_t>(oldNextRva);
@@ -155,7 +161,8 @@ PackResult PlanImageLayout(const PeImage& image, uint64_t resourceSize, ImageLay
     }
     resources.virtualAddress = static_cast<uint32_t>(
         AlignUp(std::max<uint64_t>(imageEnd, image.sizeOfHeaders), image.sectionAlignment));
-    resources.pointerToRawData = static_cast<uint32_t>(AlignUp(tailStart, image.fileAlignment));
+    resources.pointerToRawData =
+        static_cast<uint32_t>(AlignUp(tailStart, std::max<uint64_t>(image.fileAlignment, kPageSize)));
     resources.virtualSize = static_cast<uint32_t>(resourceSize);
     resources.sizeOfRawData = static_cast<uint32_t>(rawSize);
     resources.characteristics = kNewResourceSectionFlags;

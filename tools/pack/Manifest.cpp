@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "payload/ProgramFile.h"
+#include "payload/RelativeName.h"
 #include "tools/pack/TextEncoding.h"
 
 namespace brennix::pack {
@@ -31,15 +32,11 @@ PackResult CheckManifestName(const std::string& name) {
     return PackResult::Fail(quoted + " contains " + DescribeCodePoint(unencodable) +
                             ", which the manifest's code page (Windows-1252) cannot hold");
   }
-  size_t start = 0;
-  while (true) {
-    const size_t end = name.find('\\', start);
-    const std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (part.empty() || part == "." || part == "..") {
-      return PackResult::Fail(quoted + " must be relative, without empty, \".\" or \"..\" parts");
-    }
-    if (end == std::string::npos) break;
-    start = end + 1;
+  // The stub's own rule, on the name as the stub will read it.
+  if (!IsNameInsideFolder(ToWide(codePoints))) {
+    return PackResult::Fail(quoted +
+                            " must be relative and stay inside the working folder: no empty parts, no parts of"
+                            " only dots and blanks, no device names (CON, NUL, COM1, ...)");
   }
   return PackResult::Ok();
 }

@@ -21,8 +21,9 @@ struct ManifestEntry {
 };
 
 // Checks that name can stand in the manifest as a relative file name: not empty, no "*" (the
-// separator), no characters Windows forbids in names, no drive or leading backslash, no "." or
-// ".." part, and every character in Windows-1252 (the stub reads the manifest in the ANSI code
+// separator), no characters Windows forbids in names, nothing the stub's IsNameInsideFolder
+// refuses (leading backslash, empty parts, parts of only dots and blanks, device names such as
+// CON or LPT1.txt), and every character in Windows-1252 (the stub reads the manifest in the ANSI code
 // page, which is 1252 on Western systems; ASCII reads the same everywhere).
 PackResult CheckManifestName(const std::string& name);
 

@@ -16,7 +16,7 @@ constexpr uint32_t kMaxStringLength = 0xffff;  // a string-table entry's length 
 const char* const kValueOptions[] = {"--stub", "--out", "--payload", "--program", "--manifest-file",
                                      "--file", "--resource", "--set", "--unset"};
 
-const char kUsage[] = R"(Usage: brennix-pack --stub STUB.exe --out SETUP.exe [options]
+const char kUsage[] = R"(Usage: brennix-pack --stub STUB.exe --out SETUP.exe [options] [@FILE...]
 
 Makes a setup file from a built stub by writing the payload and settings into its resources.
 The stub is not changed; SETUP.exe is written only when everything succeeds.
@@ -46,6 +46,32 @@ String table (application name and settings):
   --set ID=TEXT           entry ID (0-65535) becomes TEXT (UTF-8)
   --unset ID              entry ID becomes empty
 Entries keep the language of their block in the stub.
+
+Branding (the setup file's icon, pictures and file properties):
+  --icon FILE.ico         icon group 5 and its images become those of FILE.ico (every size and
+                          depth it holds): the icon of the file in Explorer, of the taskbar
+                          button and of every dialog
+  --splash FILE.bmp       the splash picture (bitmap 133): 428x211 pixels
+  --banner FILE.bmp       the banner across the top of the message dialog (bitmap 130): 634x78
+                          pixels
+                          Pictures must be uncompressed 24- or 32-bit .bmp files of exactly that
+                          size (the dialogs show them unscaled); the file header is dropped.
+  --version A.B.C.D       the file and product version numbers, and the FileVersion and
+                          ProductVersion texts unless --version-string names them; four numbers
+                          from 0 to 65535. The About box keeps showing the stub's own version.
+  --version-string KEY=VALUE
+                          one text of the version resource, in every language it has (UTF-8);
+                          KEY is one of Comments, CompanyName, FileDescription, FileVersion,
+                          InternalName, LegalCopyright, LegalTrademarks, OriginalFilename,
+                          PrivateBuild, ProductName, ProductVersion, SpecialBuild
+Texts and numbers not given keep the stub's values. A refused file or value (with its reason and,
+for a picture, the size expected) fails the packing: exit status 1, nothing written.
+
+Argument files:
+  @FILE                   further arguments from FILE, one per line as it stands (no quotes;
+                          "--set" and its value on two lines, or "--set=1=Name" on one); empty
+                          lines and lines starting with "#" are skipped; FILE may name more
+                          @FILEs. Relative paths inside are taken from the current folder.
 
 The setup file keeps every other resource of the stub, drops any Authenticode signature (sign
 the setup file after packing), and holds at most 1536 MiB in all (the image a 32-bit process
@@ -104,6 +130,7 @@ class Parser {
     if (option == "--file") return File(value);
     if (option == "--resource") return Resource(value);
     if (option == "--set") return Set(value);
+    if (IsBrandingOption(option)) return AddBrandingOption(option, value, options_.branding);
     return Unset(value);
   }
 
@@ -221,7 +248,8 @@ PackResult ParsePackOptions(const std::vector<std::string>& arguments, PackOptio
     const size_t equals = argument.find('=');
     std::string option = argument.substr(0, equals);
     if (option == "--help" || option == "--no-manifest") return PackResult::Fail(option + " takes no value");
-    if (std::find(std::begin(kValueOptions), std::end(kValueOptions), option) == std::end(kValueOptions)) {
+    if (std::find(std::begin(kValueOptions), std::end(kValueOptions), option) == std::end(kValueOptions) &&
+        !IsBrandingOption(option)) {
       return PackResult::Fail("unknown option " + option + " (see --help)");
     }
     std::string value;

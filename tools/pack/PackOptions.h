@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/pack/BrandingOptions.h"
 #include "tools/pack/PackResult.h"
 #include "tools/pack/ResourceTree.h"
 
@@ -40,6 +41,7 @@ struct PackOptions {
   bool noManifest = false;
   std::vector<ResourceOption> resources;
   std::vector<StringEdit> strings;
+  BrandingOptions branding;
 
   // Whether the command line says what the payload is; the stub's own TOOLKIT resources are
   // then replaced.

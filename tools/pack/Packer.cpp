@@ -4,6 +4,7 @@
 #include <memory>
 #include <system_error>
 
+#include "tools/pack/Branding.h"
 #include "tools/pack/ByteSource.h"
 #include "tools/pack/ImageLayout.h"
 #include "tools/pack/ImageWriter.h"
@@ -63,6 +64,7 @@ PackResult Pack(const PackOptions& options, std::ostream& report, std::ostream& 
   if (PackResult result = AddPayloadResources(options, language, tree, payload, warnings); !result) return result;
   if (PackResult result = ApplyResourceOptions(options, language, tree); !result) return result;
   if (PackResult result = ApplyStringEdits(options.strings, language, tree); !result) return result;
+  if (PackResult result = ApplyBranding(options, language, tree); !result) return result;
 
   tree.SortForLoader();
   ImageLayout layout;

@@ -13,6 +13,13 @@ constexpr uint32_t kTableHeaderSize = 16;
 constexpr uint32_t kTableEntrySize = 8;
 constexpr uint32_t kDataEntrySize = 16;
 constexpr uint64_t kDataAlignment = 8;
+// Data of a page or more starts on a page of its own, so that it lies on whole pages of the
+// image the stub writes it from (the section itself starts on a page, in memory and in the file).
+constexpr uint64_t kPageSize = 0x1000;
+
+uint64_t DataAlignment(uint64_t size) {
+  return size >= kPageSize ? kPageSize : kDataAlignment;
+}
 
 // One directory table: its keys in loader order and, per key, the child table or the entry index.
 struct Table {
@@ -84,11 +91,13 @@ ResourceSectionLayout LayOutResourceSection(const ResourceTree& tree, uint32_t s
   position += static_cast<uint32_t>(strings.size());
 
   ResourceSectionLayout layout;
-  uint64_t dataPosition = AlignUp(position, kDataAlignment);
+  uint64_t dataPosition = position;
   for (const ResourceEntry& e : entries) {
+    dataPosition = AlignUp(dataPosition, DataAlignment(e.data.size));
     layout.dataOffsets.push_back(dataPosition);
-    dataPosition = AlignUp(dataPosition + e.data.size, kDataAlignment);
+    dataPosition += e.data.size;
   }
+  dataPosition = AlignUp(dataPosition, kDataAlignment);
   layout.size = entries.empty() ? position : dataPosition;
 
   std::vector<uint8_t>& out = layout.directory;

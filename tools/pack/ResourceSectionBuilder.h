@@ -1,5 +1,5 @@
 // Lays out a resource section: the three-level directory, the data entries, the name strings,
-// then every resource's bytes, each aligned to 8.
+// then every resource's bytes, each aligned to 8, or to a page when it is a page or longer.
 #pragma once
 
 #include <cstdint>

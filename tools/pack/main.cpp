@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/pack/ArgumentFile.h"
 #include "tools/pack/PackOptions.h"
 #include "tools/pack/Packer.h"
 
@@ -13,8 +14,13 @@ constexpr int kExitBadCommandLine = 2;
 
 int Run(const std::vector<std::string>& arguments) {
   using namespace brennix::pack;
+  std::vector<std::string> expanded;
+  if (PackResult result = ExpandArgumentFiles(arguments, ReadArgumentFile, expanded); !result) {
+    std::cerr << "brennix-pack: " << result.message() << "\n";
+    return kExitBadCommandLine;
+  }
   PackOptions options;
-  if (PackResult result = ParsePackOptions(arguments, options); !result) {
+  if (PackResult result = ParsePackOptions(expanded, options); !result) {
     std::cerr << "brennix-pack: " << result.message() << "\n";
     return kExitBadCommandLine;
   }
