@@ -17,7 +17,7 @@ FUZZ_SECONDS ?= 300
 all: build
 
 deps:
-	@tools/install-deps.sh
+	@tools/install-deps.sh $(BUILD_DIR)
 
 build: deps
 	cmake -S . -B $(BUILD_DIR)/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release

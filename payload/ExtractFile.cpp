@@ -6,6 +6,7 @@
 #include "payload/ExtractionProgress.h"
 #include "payload/FilePath.h"
 #include "payload/LinkCheck.h"
+#include "payload/PackedFile.h"
 #include "payload/RelativeFiles.h"
 #include "payload/ResourceBytes.h"
 #include "payload/TempFolder.h"
@@ -40,10 +41,8 @@ void ReserveLength(HANDLE file, DWORD size)
     SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof(allocation));
 }
 
-// Writes all of `data` in chunks, each reported to the unpacking's progress, going on after a
-// write that stops short without an error (as one that reaches the end of a filling drive may)
-// so that the next one tells why. The platform's error, or ERROR_SUCCESS; `written` counts what
-// was written.
+} // namespace
+
 DWORD WriteWhole(HANDLE file, const void* data, DWORD size, DWORD& written)
 {
     written = 0;
@@ -60,7 +59,14 @@ DWORD WriteWhole(HANDLE file, const void* data, DWORD size, DWORD& written)
     return ERROR_SUCCESS;
 }
 
-} // namespace
+ResultCode WriteFailed(const std::wstring& path, uint64_t written, uint64_t size, DWORD error)
+{
+    // A full drive is the user's to mend, and is worded as such; anything else is a failed build.
+    const bool diskFull = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+    WriteLogFormat(L"%s Write file has failed after %lu of %lu bytes, error %lu\n", path.c_str(),
+                   static_cast<unsigned long>(written), static_cast<unsigned long>(size), error);
+    return diskFull ? Result::MediumFull : Result::Fail;
+}
 
 ResultCode ExtractSelf(const CResource& resource, std::wstring& text)
 {
@@ -72,7 +78,7 @@ ResultCode ExtractSelf(const CResource& resource, std::wstring& text)
     return Result::Ok;
 }
 
-ResultCode ExtractFile(const CResource& resource)
+ResultCode ExtractFile(const CResource& resource, PackedStream& packed)
 {
     ResourceBytes bytes;
     const ResultCode result = LockResourceBytes(resource, kPayloadFailures, bytes);
@@ -96,16 +102,17 @@ ResultCode ExtractFile(const CResource& resource)
         WriteLogFormat(L"%s Create file has failed\n", path.c_str());
         return Result::Fail;
     }
+    PackedFileRecord record;
+    if (packed.IsPresent() && ParsePackedFileRecord(bytes.data, bytes.size, record)) {
+        if (record.size == static_cast<uint64_t>(resource.m_nSize))
+            ReserveLength(file.Get(), static_cast<DWORD>(record.size));
+        return WritePackedFile(file.Get(), path, resource, record, packed);
+    }
     ReserveLength(file.Get(), bytes.size);
     DWORD written = 0;
     const DWORD writeError = WriteWhole(file.Get(), bytes.data, bytes.size, written);
-    if (writeError != ERROR_SUCCESS) {
-        // A full drive is the user's to mend, and is worded as such; anything else is a failed build.
-        const bool diskFull = writeError == ERROR_DISK_FULL || writeError == ERROR_HANDLE_DISK_FULL;
-        WriteLogFormat(L"%s Write file has failed after %lu of %lu bytes, error %lu\n", path.c_str(), written,
-                       static_cast<unsigned long>(bytes.size), writeError);
-        return diskFull ? Result::MediumFull : Result::Fail;
-    }
+    if (writeError != ERROR_SUCCESS)
+        return WriteFailed(path, written, bytes.size, writeError);
     if (static_cast<int64_t>(written) != resource.m_nSize) {
         WriteLogFormat(L"%s Write file has failed\n", path.c_str());
         return Result::CorruptFile;

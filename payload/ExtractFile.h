@@ -1,7 +1,10 @@
 #pragma once
 // Reading a resource as text and writing a resource to its file.
 #include "app/ResultCode.h"
+#include "payload/PackedStream.h"
 #include "payload/Resource.h"
+
+#include <windows.h>
 
 #include <string>
 
@@ -17,5 +20,18 @@ ResultCode ExtractSelf(const CResource& resource, std::wstring& text);
 // file cannot be created ("%s Create file has failed\n") or the write falls short ("%s Write file
 // has failed after %lu of %lu bytes, error %lu\n"; STG_E_MEDIUMFULL instead of E_FAIL when the
 // drive is full); 0x80040167 after "%s Write file has failed\n" when the whole resource was
-// written but its length differs from the manifest's size (the file stays).
-ResultCode ExtractFile(const CResource& resource);
+// written but its length differs from the manifest's size (the file stays). In a compressed
+// setup file, a resource that holds a file record is decoded from `packed` instead
+// (payload/PackedFile.h says how that fails).
+ResultCode ExtractFile(const CResource& resource, PackedStream& packed);
+
+// Writes all of `data` in chunks, each reported to the unpacking's progress, going on after a
+// write that stops short without an error (as one that reaches the end of a filling drive may)
+// so that the next one tells why. The platform's error, or ERROR_SUCCESS; `written` counts what
+// was written.
+DWORD WriteWhole(HANDLE file, const void* data, DWORD size, DWORD& written);
+
+// A write that failed with the platform's `error` after `written` of `size` bytes: logs "%s
+// Write file has failed after %lu of %lu bytes, error %lu\n" and gives STG_E_MEDIUMFULL when the
+// drive is full, E_FAIL otherwise.
+ResultCode WriteFailed(const std::wstring& path, uint64_t written, uint64_t size, DWORD error);

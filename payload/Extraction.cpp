@@ -5,6 +5,7 @@
 #include "payload/ExtractionProgress.h"
 #include "payload/FilePath.h"
 #include "payload/Manifest.h"
+#include "payload/PackedFile.h"
 #include "payload/ProgramFile.h"
 #include "payload/RelativeName.h"
 #include "res/resource.h"
@@ -90,11 +91,13 @@ ResultCode EnumerateResources(HMODULE module, ResourceList& resources, std::wstr
     ResultCode result = WorkOutFileNames(resources, programPath);
     if (result != Result::Ok)
         return result;
+    PackedStream packed;
+    OpenPackedStream(module, packed);
     BeginExtractionProgress(PayloadBytes(resources));
     for (const CResource& resource : resources) {
         if (resource.m_strFileName.empty())
             continue;
-        result = ExtractFile(resource);
+        result = ExtractFile(resource, packed);
         WriteLogFormat(L"Extract File %s %x\n", resource.m_strFileName.c_str(), result);
         if (result != Result::Ok)
             break;

@@ -40,6 +40,18 @@ TEST(PackOptions, ReadsEveryOption) {
   EXPECT_TRUE(options.strings[2].unset);
   EXPECT_EQ(options.manifestFile, "m.txt");
   EXPECT_TRUE(options.DefinesPayload());
+  EXPECT_FALSE(options.store);
+  EXPECT_EQ(options.level, kDefaultCompressionLevel);
+}
+
+TEST(PackOptions, StoreOrLevel) {
+  PackOptions options;
+  ASSERT_TRUE(ParsePackOptions(WithStubAndOut({"--store"}), options).ok());
+  EXPECT_TRUE(options.store);
+  ASSERT_TRUE(ParsePackOptions(WithStubAndOut({"--level=22"}), options).ok());
+  EXPECT_EQ(options.level, 22);
+  ASSERT_TRUE(ParsePackOptions(WithStubAndOut({"--level", "1"}), options).ok());
+  EXPECT_EQ(options.level, 1);
 }
 
 TEST(PackOptions, EmptySetTextAndHelpAlone) {
@@ -68,6 +80,11 @@ TEST(PackOptions, RefusesMalformedCommandLines) {
       {{"--help=yes"}, "takes no value"},
       {WithStubAndOut({"--program", "a.exe"}), "--program needs --payload"},
       {WithStubAndOut({"--no-manifest", "--manifest-file", "m"}), "exclude each other"},
+      {WithStubAndOut({"--store", "--level", "3"}), "--level and --store exclude each other"},
+      {WithStubAndOut({"--level", "0"}), "from 1 to 22"},
+      {WithStubAndOut({"--level", "23"}), "from 1 to 22"},
+      {WithStubAndOut({"--level", "3", "--level", "4"}), "--level given twice"},
+      {WithStubAndOut({"--store=yes"}), "takes no value"},
       {WithStubAndOut({"--file", "102=a.txt"}), "expected ID=NAME=PATH"},
       {WithStubAndOut({"--file", "0=a.txt=p"}), "from 1 to 65535"},
       {WithStubAndOut({"--file", "65536=a.txt=p"}), "from 1 to 65535"},

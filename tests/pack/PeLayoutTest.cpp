@@ -2,14 +2,18 @@
 // the sections, relocations, symbols and signature, and refusals that leave no output.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
+#include "payload/PackedFormat.h"
+#include "payload/PackedStream.h"
 #include "tests/pack/PackTestSupport.h"
 #include "tools/pack/ImageLayout.h"
 #include "tools/pack/LittleEndian.h"
 #include "tools/pack/PackOptions.h"
 #include "tools/pack/Packer.h"
 #include "tools/pack/PeImage.h"
+#include "tools/pack/ResourceDirectoryReader.h"
 
 namespace brennix::pack::testing {
 namespace {
@@ -30,7 +34,9 @@ struct PackRun {
   std::string warnings;
 };
 
-PackRun RunPack(const std::vector<std::string>& arguments) {
+// Packs with the payload stored unless told otherwise: most tests look at the raw layout.
+PackRun RunPack(std::vector<std::string> arguments, bool store = true) {
+  if (store) arguments.push_back("--store");
   PackOptions options;
   PackRun run;
   run.result = ParsePackOptions(arguments, options);
@@ -69,13 +75,13 @@ class PackedStub : public ::testing::Test {
     WriteText(scratch_ / "payload" / "lib" / "Helper.dll", "helper");
   }
 
-  PackRun PackSpec(const SyntheticPeSpec& spec, std::vector<std::string> extra = {}) {
+  PackRun PackSpec(const SyntheticPeSpec& spec, std::vector<std::string> extra = {}, bool store = true) {
     stubBytes_ = BuildSyntheticPe(spec);
     WriteBytes(scratch_ / "stub.exe", stubBytes_);
     std::vector<std::string> arguments{"--stub", (scratch_ / "stub.exe").string(), "--out", Out().string(),
                                        "--payload", (scratch_ / "payload").string()};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
-    return RunPack(arguments);
+    return RunPack(arguments, store);
   }
 
   std::filesystem::path Out() const { return scratch_ / "setup.exe"; }
@@ -115,6 +121,55 @@ TEST_F(PackedStub, TypicalStubIsRebuiltInPlaceAndLaterSectionsMove) {
   // Initialized data grew by exactly the resource section's growth.
   const int64_t growth = int64_t{FindSection(after, ".rsrc")->sizeOfRawData} - FindSection(before, ".rsrc")->sizeOfRawData;
   EXPECT_EQ(int64_t{after.sizeOfInitializedData} - before.sizeOfInitializedData, growth);
+}
+
+// What the stub's decoding makes of a compressed setup file: every file byte for byte, from
+// records in the numbered resources and the one stream.
+TEST_F(PackedStub, CompressedPayloadDecodesToTheFilesThroughTheStubsDecoder) {
+  // The stream goes through a temporary file, which must be gone afterwards.
+  const std::filesystem::path temporary = scratch_ / "tmp";
+  std::filesystem::create_directories(temporary);
+  const char* previous = getenv("TMPDIR");
+  const std::string restore = previous != nullptr ? previous : "";
+  setenv("TMPDIR", temporary.c_str(), 1);
+  const PackRun run = PackSpec(TypicalStubSpec(StubResources()), {}, false);
+  previous != nullptr ? setenv("TMPDIR", restore.c_str(), 1) : unsetenv("TMPDIR");
+  ASSERT_TRUE(run.result.ok()) << run.result.message();
+  EXPECT_TRUE(std::filesystem::is_empty(temporary));
+  std::string error;
+  std::shared_ptr<const ByteSource> source = FileSource::Open(Out(), error);
+  PeImage image;
+  ResourceTree tree;
+  ASSERT_TRUE(ReadPeImage(*source, image).ok());
+  ASSERT_TRUE(ReadResourceDirectory(image, source, tree).ok());
+  auto bytesOf = [&](const ResourceKey& name) {
+    std::vector<uint8_t> bytes;
+    const std::vector<ResourceEntry*> found = tree.Find(kToolkitType, name);
+    if (found.size() == 1) ReadResourceBytes(found[0]->data, bytes);
+    return bytes;
+  };
+  EXPECT_EQ(bytesOf(ResourceKey::Id(101)), Bytes("102*Setup.exe*10*103*big.bin*300000*104*lib\\Helper.dll*6"));
+  const std::vector<uint8_t> stream = bytesOf(ResourceKey::Name(kPackedStreamName));
+  EXPECT_LT(stream.size(), 1000u);
+  PackedStream packed;
+  packed.Open(stream.data(), stream.size());
+  const std::pair<uint16_t, std::vector<uint8_t>> files[] = {
+      {104, Bytes("helper")}, {103, std::vector<uint8_t>(300000, 0x5A)}, {102, Bytes("MZ program")}};
+  for (const auto& [id, expected] : files) {
+    const std::vector<uint8_t> recordBytes = bytesOf(ResourceKey::Id(id));
+    PackedFileRecord record;
+    ASSERT_TRUE(ParsePackedFileRecord(recordBytes.data(), recordBytes.size(), record)) << id;
+    EXPECT_EQ(record.filter, id == 102 ? PackedFilter::X86Branches : PackedFilter::None) << id;
+    struct : PackedSink {
+      bool Write(const uint8_t* data, size_t size) override {
+        bytes.insert(bytes.end(), data, data + size);
+        return true;
+      }
+      std::vector<uint8_t> bytes;
+    } sink;
+    ASSERT_EQ(packed.DecodeFile(record, sink, error), Result::Ok) << id << ": " << error;
+    EXPECT_EQ(sink.bytes, expected) << id;
+  }
 }
 
 TEST_F(PackedStub, PayloadReplacesStubToolkitAndKeepsOtherResources) {

@@ -149,7 +149,7 @@ class PackedFilesUnderTheLoader(PackTestCase):
         bitmap.write_bytes(b"BM not really a bitmap")
         out = self.scratch / "probe-setup.exe"
         name = "Pr\u00fcfung \u2713 \U0001F600"
-        result = pack("--stub", win_program("pack_probe"), "--out", out, "--payload", folder,
+        result = pack("--stub", win_program("pack_probe"), "--out", out, "--payload", folder, "--store",
                       "--set", f"1={name}", "--unset", "2", "--set", "200=new block", "--set", "145=0",
                       "--resource", f"TOOLKIT/readme={readme}", "--resource", f"2/130={bitmap}")
         self.assertEqual(result.returncode, 0, result.stderr)
@@ -170,7 +170,7 @@ class PackedFilesUnderTheLoader(PackTestCase):
     def test_real_stub_packed_reads_back_as_datafile(self):
         folder, files = self.make_payload()
         out = self.scratch / "setup.exe"
-        result = pack("--stub", stub_exe(), "--out", out, "--payload", folder, "--set", "1=Packed Installer",
+        result = pack("--stub", stub_exe(), "--out", out, "--payload", folder, "--store", "--set", "1=Packed Installer",
                       "--set", "103=250", "--set", "160=1")
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(pe_layout_problems(stub_exe()), [])
@@ -199,7 +199,7 @@ class PackedFilesUnderTheLoader(PackTestCase):
             with self.subTest(what):
                 out = self.scratch / "setup.exe"
                 out.unlink(missing_ok=True)
-                result = pack("--stub", win_program("pack_probe"), "--out", out, *args)
+                result = pack("--stub", win_program("pack_probe"), "--out", out, "--store", *args)
                 if what == "program in a subfolder":
                     # Helper.dll has no ".exe": the stub would never launch it.
                     self.assertEqual(result.returncode, 1)
@@ -253,7 +253,8 @@ class Signing(PackTestCase):
         certs = self.make_certificates()
         folder, files = self.make_payload()
         packed = self.work / "packed.exe"
-        self.assertEqual(pack("--stub", win_program("pack_probe"), "--out", packed, "--payload", folder).returncode, 0)
+        self.assertEqual(pack("--stub", win_program("pack_probe"), "--out", packed, "--payload", folder,
+                              "--store").returncode, 0)
         signed = self.scratch / "signed.exe"
         self.sign(certs, packed, signed)
         verified = self.verify(certs, signed)
@@ -267,7 +268,7 @@ class Signing(PackTestCase):
         self.sign(certs, win_program("pack_probe"), signed_stub)
         self.assertNotEqual(security_directory(signed_stub), (0, 0))
         repacked = self.scratch / "repacked.exe"
-        result = pack("--stub", signed_stub, "--out", repacked, "--payload", folder)
+        result = pack("--stub", signed_stub, "--out", repacked, "--payload", folder, "--store")
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(security_directory(repacked), (0, 0))
         self.assertLess(repacked.stat().st_size - packed.stat().st_size, 8, "only the signer's padding may stay")
@@ -335,7 +336,7 @@ class LargePayload(PackTestCase):
                    "r=subprocess.run(sys.argv[1:]);"
                    "print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss);sys.exit(r.returncode)")
         result = subprocess.run([sys.executable, "-c", measure, str(native_tool("brennix-pack")), "--stub",
-                                 str(win_program("pack_probe")), "--out", str(out), "--payload", str(folder)],
+                                 str(win_program("pack_probe")), "--out", str(out), "--payload", str(folder), "--store"],
                                 capture_output=True, timeout=PACK_TIMEOUT)
         self.addCleanup(out.unlink, True)
         self.assertEqual(result.returncode, 0, result.stderr)

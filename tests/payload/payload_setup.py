@@ -76,9 +76,10 @@ def make_sample_payload(folder: Path) -> dict:
 
 
 def pack(out: Path, payload: Path = None, files=(), manifest: bytes = None, no_manifest=False,
-         settings=None) -> Path:
+         settings=None, store=False, resources=()) -> Path:
     """Packs and signs a setup file. files: (id, manifest name, source path); manifest: the
-    bytes of resource 101 verbatim; settings: {string-table id: text}."""
+    bytes of resource 101 verbatim; settings: {string-table id: text}; store: files raw, not
+    compressed; resources: (TYPE/NAME, source path) placed verbatim."""
     unsigned = out.with_name(out.stem + ".unsigned.exe")
     args = [str(native_tool("brennix-pack")), "--stub", str(stub_exe()), "--out", str(unsigned)]
     if payload is not None:
@@ -91,6 +92,10 @@ def pack(out: Path, payload: Path = None, files=(), manifest: bytes = None, no_m
         args += ["--manifest-file", str(manifest_path)]
     if no_manifest:
         args.append("--no-manifest")
+    if store:
+        args.append("--store")
+    for key, source in resources:
+        args += ["--resource", f"{key}={source}"]
     for entry, text in (settings or {}).items():
         args += ["--set", f"{entry}={text}"]
     result = subprocess.run(args, capture_output=True, timeout=PACK_TIMEOUT)

@@ -75,8 +75,9 @@ class Bench:
         return setup
 
     def floor(self, payload, name):
-        """The floor program packed with the payload and signed like ours."""
-        return self.pack(payload, name, stub=win_program("bench_floor"))
+        """The floor program packed with the payload (stored: it writes the raw resources) and
+        signed like ours."""
+        return self.pack(payload, name, stub=win_program("bench_floor"), extra_args=["--store"])
 
     def nsis(self, payload, name, stored):
         """An NSIS setup file of the payload: stored, or LZMA-solid."""

@@ -49,6 +49,32 @@ class FileSource : public ByteSource {
   uint64_t size_ = 0;
 };
 
+// A file in the system's temporary folder, written once from its start and then read as a
+// source: it holds what the packer makes that can be as large as the payload (the compressed
+// stream), so memory stays small. The file is removed when the last reference goes.
+class TemporaryFileSource : public ByteSource {
+ public:
+  // Creates the file. Returns nullptr and sets error when it cannot be made.
+  static std::shared_ptr<TemporaryFileSource> Create(std::string& error);
+  ~TemporaryFileSource() override;
+
+  // Appends bytes while writing. False when the write failed.
+  bool Append(const uint8_t* data, size_t count);
+  // Ends writing and opens the file for reading. False when a write or the reopening failed.
+  bool FinishWriting();
+
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t offset, void* destination, size_t count) const override;
+
+ private:
+  TemporaryFileSource() = default;
+
+  std::filesystem::path path_;
+  std::ofstream writer_;
+  std::unique_ptr<FileSource> reader_;
+  uint64_t size_ = 0;
+};
+
 // The size of the regular file at path. Fails, naming the path, when it is missing, not a
 // regular file, or its size cannot be read.
 PackResult RegularFileSize(const std::filesystem::path& path, uint64_t& size);

@@ -14,7 +14,7 @@ namespace {
 constexpr uint32_t kMaxStringLength = 0xffff;  // a string-table entry's length is 16-bit
 
 const char* const kValueOptions[] = {"--stub", "--out", "--payload", "--program", "--manifest-file",
-                                     "--file", "--resource", "--set", "--unset"};
+                                     "--file", "--resource", "--set", "--unset", "--level"};
 
 const char kUsage[] = R"(Usage: brennix-pack --stub STUB.exe --out SETUP.exe [options] [@FILE...]
 
@@ -32,7 +32,15 @@ Payload (resources of type TOOLKIT; any of these replaces the stub's own TOOLKIT
   --manifest-file PATH    resource TOOLKIT 101 verbatim from PATH instead of a generated manifest
   --no-manifest           no resource 101 at all
 Without --manifest-file or --no-manifest, resource 101 lists every --payload and --file entry as
-id*name*size. Names are stored in Windows-1252: ASCII names read the same on every Windows
+id*name*size.
+
+Compression (of the --payload and --file entries):
+  (default)               all files in one solid zstd stream, long-range matching over a 128 MiB
+                          window, x86 branch filter on PE files; each file's resource holds only
+                          where its bytes are in the stream; the ratio reached is printed
+  --level N               effort from 1 (fastest) to 22 (smallest); default 19
+  --store                 every file raw in its own resource, as the stub reads it without a stream
+ Names are stored in Windows-1252: ASCII names read the same on every Windows
 system, other characters only where the ANSI code page is 1252; names Windows-1252 cannot hold
 are refused.
 
@@ -127,6 +135,7 @@ class Parser {
     if (option == "--payload") return Single(option, options_.payloadFolder, value);
     if (option == "--program") return Single(option, options_.program, value);
     if (option == "--manifest-file") return Single(option, options_.manifestFile, value);
+    if (option == "--level") return Level(value);
     if (option == "--file") return File(value);
     if (option == "--resource") return Resource(value);
     if (option == "--set") return Set(value);
@@ -141,6 +150,7 @@ class Parser {
     if (!options_.program.empty() && options_.payloadFolder.empty()) {
       return PackResult::Fail("--program needs --payload");
     }
+    if (options_.store && levelGiven_) return PackResult::Fail("--level and --store exclude each other");
     if (options_.noManifest && !options_.manifestFile.empty()) {
       return PackResult::Fail("--manifest-file and --no-manifest exclude each other");
     }
@@ -152,6 +162,17 @@ class Parser {
     if (!field.empty()) return PackResult::Fail(option + " given twice");
     if (value.empty()) return PackResult::Fail(option + " needs a non-empty value");
     field = value;
+    return PackResult::Ok();
+  }
+
+  PackResult Level(const std::string& value) {
+    uint16_t level = 0;
+    if (levelGiven_) return PackResult::Fail("--level given twice");
+    if (!ParseNumber(value, 1, kMaxCompressionLevel, level)) {
+      return Fail("--level", value, "must be a number from 1 to " + std::to_string(kMaxCompressionLevel));
+    }
+    options_.level = level;
+    levelGiven_ = true;
     return PackResult::Ok();
   }
 
@@ -225,6 +246,7 @@ class Parser {
   }
 
   PackOptions& options_;
+  bool levelGiven_ = false;
   std::set<uint16_t> fileIds_;
   std::set<uint16_t> stringIds_;
 };
@@ -244,10 +266,16 @@ PackResult ParsePackOptions(const std::vector<std::string>& arguments, PackOptio
       options.noManifest = true;
       continue;
     }
+    if (argument == "--store") {
+      options.store = true;
+      continue;
+    }
     if (argument.rfind("--", 0) != 0) return PackResult::Fail("unexpected argument " + argument);
     const size_t equals = argument.find('=');
     std::string option = argument.substr(0, equals);
-    if (option == "--help" || option == "--no-manifest") return PackResult::Fail(option + " takes no value");
+    if (option == "--help" || option == "--no-manifest" || option == "--store") {
+      return PackResult::Fail(option + " takes no value");
+    }
     if (std::find(std::begin(kValueOptions), std::end(kValueOptions), option) == std::end(kValueOptions) &&
         !IsBrandingOption(option)) {
       return PackResult::Fail("unknown option " + option + " (see --help)");

@@ -11,6 +11,9 @@
 
 namespace brennix::pack {
 
+constexpr int kDefaultCompressionLevel = 19;
+constexpr int kMaxCompressionLevel = 22;
+
 struct FileOption {  // --file ID=NAME=PATH
   uint16_t id = 0;
   std::string name;
@@ -39,6 +42,8 @@ struct PackOptions {
   std::vector<FileOption> files;
   std::string manifestFile;
   bool noManifest = false;
+  bool store = false;      // --store: every file raw in its own resource
+  int level = kDefaultCompressionLevel;  // --level N
   std::vector<ResourceOption> resources;
   std::vector<StringEdit> strings;
   BrandingOptions branding;

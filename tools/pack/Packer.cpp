@@ -1,6 +1,7 @@
 #include "tools/pack/Packer.h"
 
 #include <filesystem>
+#include <iomanip>
 #include <memory>
 #include <system_error>
 
@@ -76,6 +77,11 @@ PackResult Pack(const PackOptions& options, std::ostream& report, std::ostream& 
 
   report << options.out << ": " << tree.entries().size() << " resources, " << layout.fileSize << " bytes";
   if (options.DefinesPayload()) report << "; payload " << payload.fileCount << " files, " << payload.byteCount << " bytes";
+  if (payload.packedByteCount) {
+    const double ratio = payload.byteCount == 0 ? 1.0 : static_cast<double>(*payload.packedByteCount) / payload.byteCount;
+    report << "; compressed to " << *payload.packedByteCount << " bytes (ratio " << std::fixed << std::setprecision(3)
+           << ratio << std::defaultfloat << ")";
+  }
   if (payload.launchedName) report << "; launches " << *payload.launchedName << " (id " << *payload.launchedId << ")";
   report << "\n";
   if (options.DefinesPayload() && !payload.launchedName && options.manifestFile.empty() && !options.noManifest) {

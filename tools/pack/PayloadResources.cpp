@@ -2,7 +2,9 @@
 
 #include <set>
 
+#include "payload/PackedFormat.h"
 #include "tools/pack/Manifest.h"
+#include "tools/pack/PackedPayload.h"
 #include "tools/pack/PayloadFolder.h"
 
 namespace brennix::pack {
@@ -95,6 +97,24 @@ PackResult AddManifest(const PackOptions& options, const std::vector<ManifestEnt
   return tree.Add(std::move(manifest));
 }
 
+// The files in one compressed stream, each file's resource holding its record.
+PackResult AddPackedResources(const PackOptions& options, const std::vector<PayloadItem>& items, uint16_t language,
+                              ResourceTree& tree, PayloadSummary& summary) {
+  std::vector<PackedInput> inputs;
+  for (const PayloadItem& item : items) inputs.push_back({item.entry.id, item.path, item.entry.size});
+  PackedPayload packed;
+  if (PackResult result = BuildPackedPayload(std::move(inputs), options.level, packed); !result) return result;
+  summary.packedByteCount = packed.stream->Size();
+  for (auto& [id, record] : packed.records) {
+    ResourceEntry resource{kToolkitType, ResourceKey::Id(id), language, 0, ResourceSource::FromBytes(std::move(record))};
+    if (PackResult result = tree.Add(std::move(resource)); !result) return result;
+  }
+  ResourceEntry stream{kToolkitType, ResourceKey::Name(kPackedStreamName), language, 0, {}};
+  stream.data.size = packed.stream->Size();
+  stream.data.source = std::move(packed.stream);
+  return tree.Add(std::move(stream));
+}
+
 }  // namespace
 
 PackResult AddPayloadResources(const PackOptions& options, uint16_t language, ResourceTree& tree,
@@ -131,12 +151,15 @@ PackResult AddPayloadResources(const PackOptions& options, uint16_t language, Re
 
   tree.RemoveType(kToolkitType);
   if (PackResult result = AddManifest(options, entries, language, tree); !result) return result;
-  for (const PayloadItem& item : items) {
-    ResourceEntry resource{kToolkitType, ResourceKey::Id(item.entry.id), language, 0,
-                           ResourceSource::FromFile(item.path, item.entry.size)};
-    if (PackResult result = tree.Add(std::move(resource)); !result) return result;
+  if (options.store) {
+    for (const PayloadItem& item : items) {
+      ResourceEntry resource{kToolkitType, ResourceKey::Id(item.entry.id), language, 0,
+                             ResourceSource::FromFile(item.path, item.entry.size)};
+      if (PackResult result = tree.Add(std::move(resource)); !result) return result;
+    }
+    return PackResult::Ok();
   }
-  return PackResult::Ok();
+  return AddPackedResources(options, items, language, tree, summary);
 }
 
 }  // namespace brennix::pack

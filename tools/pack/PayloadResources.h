@@ -15,6 +15,7 @@ namespace brennix::pack {
 struct PayloadSummary {
   size_t fileCount = 0;
   uint64_t byteCount = 0;
+  std::optional<uint64_t> packedByteCount;  // the compressed stream's size, when compressed
   std::optional<std::string> launchedName;  // what the stub will start, when known
   std::optional<uint16_t> launchedId;
 };
