@@ -69,11 +69,12 @@ def quote_argument(argument: str) -> str:
 
 
 class Wine:
-    """One of the test run's private prefixes (win32 or win64)."""
+    """One of the test run's private prefixes (win32 or win64), or, given a name, a prefix of
+    that architecture that a test makes for itself (WINE_STATE_DIR/prefix-NAME)."""
 
-    def __init__(self, arch: str = "win32"):
+    def __init__(self, arch: str = "win32", name: str = None):
         self.arch = arch
-        self.prefix = WINE_STATE_DIR / f"prefix-{arch}"
+        self.prefix = WINE_STATE_DIR / f"prefix-{name or arch}"
         self.drive_c = self.prefix / "drive_c"
         self.env = dict(os.environ)
         self.env.update({
