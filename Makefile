@@ -6,13 +6,15 @@
 #   make test    build, then every test (unit, fuzz, Wine, end to end) under ctest
 #   make demo    build, then run a packed stub under Wine: pictures of what a user sees, then a
 #                silent run with its log and exit code
+#   make fuzz    build, then every fuzzer for FUZZ_SECONDS seconds each, one after another
 #   make bench   timings as ratios against baselines measured in the same run
 
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CTEST_JOBS ?= 2
+FUZZ_SECONDS ?= 300
 
-.PHONY: all deps build test demo bench clean
+.PHONY: all deps build test fuzz demo bench clean
 
 all: build
 
@@ -33,6 +35,10 @@ build: deps
 
 test: build
 	cd $(BUILD_DIR)/native && ctest --output-on-failure -j $(CTEST_JOBS) --timeout 1200
+
+fuzz: build
+	cd $(BUILD_DIR)/native && BRENNIX_FUZZ_SECONDS=$(FUZZ_SECONDS) \
+	    ctest --output-on-failure -R '^fuzz\.' -j 1 --timeout $$(( $(FUZZ_SECONDS) + 600 ))
 
 demo: build
 	tools/demo.sh $(BUILD_DIR)

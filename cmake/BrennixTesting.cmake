@@ -8,6 +8,7 @@ set(BRENNIX_WIN_BUILD_DIR "${CMAKE_BINARY_DIR}/../win" CACHE PATH "The cross-com
 set(BRENNIX_WIN64_BUILD_DIR "${CMAKE_BINARY_DIR}/../win64" CACHE PATH "Its 64-bit twin (native configuration)")
 set(BRENNIX_WINE_STATE_DIR "${CMAKE_BINARY_DIR}/wine" CACHE PATH "Wine prefixes and display of the test run")
 set(BRENNIX_FUZZ_SECONDS 20 CACHE STRING "Default run time of each fuzz test, in seconds")
+# (make fuzz FUZZ_SECONDS=N runs every fuzz test for N seconds instead: tests/support/run_fuzzer.sh)
 
 if(CMAKE_CROSSCOMPILING)
     # GoogleTest from Debian's sources, built for Windows; it brings its own Win32 threading.
@@ -63,14 +64,19 @@ function(brennix_wine_test name)
         return()
     endif()
     _brennix_win_relative_path(exe wine_${name})
-    add_test(NAME wine.${name}
-             COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/run.sh ${BRENNIX_WINE_STATE_DIR} ${ARG_ARCH}
-                     ${BRENNIX_WIN_BUILD_DIR} ${BRENNIX_WIN64_BUILD_DIR} ${exe})
-    _brennix_wine_properties(wine.${name} "${ARG_GUI}")
-    if(ARG_NEEDS_32_BIT_PROGRAMS)
-        set_tests_properties(wine.${name} PROPERTIES
-            ENVIRONMENT "BRENNIX_NEEDS_32_BIT_PROGRAMS=${ARG_NEEDS_32_BIT_PROGRAMS}")
+    set(display_option "")
+    if(ARG_GUI)
+        set(display_option --gui)
     endif()
+    add_test(NAME wine.${name}
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/run.sh ${display_option} ${BRENNIX_WINE_STATE_DIR} ${ARG_ARCH}
+                     ${BRENNIX_WIN_BUILD_DIR} ${BRENNIX_WIN64_BUILD_DIR} ${exe})
+    set(environment "BRENNIX_WIN_BUILD_DIR=${BRENNIX_WIN_BUILD_DIR}" "BRENNIX_WIN64_BUILD_DIR=${BRENNIX_WIN64_BUILD_DIR}")
+    if(ARG_NEEDS_32_BIT_PROGRAMS)
+        list(APPEND environment "BRENNIX_NEEDS_32_BIT_PROGRAMS=${ARG_NEEDS_32_BIT_PROGRAMS}")
+    endif()
+    set_tests_properties(wine.${name} PROPERTIES ENVIRONMENT "${environment}")
+    _brennix_wine_properties(wine.${name} "${ARG_GUI}")
 endfunction()
 
 # A Windows program that tests start (the launcher, the test payload); placed in bin/.
@@ -105,8 +111,14 @@ function(brennix_fuzz_test name)
     target_link_libraries(fuzz_${name} PRIVATE brennix_logic_fuzz ${ARG_LIBS})
     set(corpus ${CMAKE_CURRENT_BINARY_DIR}/fuzz_${name}_corpus)
     file(MAKE_DIRECTORY ${corpus})
+    # Inputs that once crashed the target are kept in the sources and read before every run.
+    set(regression ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_regression/${name})
+    if(NOT EXISTS ${regression})
+        set(regression "")
+    endif()
     add_test(NAME fuzz.${name}
-             COMMAND fuzz_${name} -max_total_time=${ARG_SECONDS} -timeout=10 -rss_limit_mb=2048 ${corpus})
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/support/run_fuzzer.sh ${ARG_SECONDS} $<TARGET_FILE:fuzz_${name}>
+                     ${corpus} ${regression})
 endfunction()
 
 # A python end-to-end test (unittest) using tests/e2e/harness.py. PYTHON names the interpreter

@@ -13,7 +13,7 @@ packages=(
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick osslsigncode openssl
-  fonts-dejavu-core fonts-wine libx11-dev python3 googletest libgtest-dev
+  fonts-dejavu-core fonts-wine libx11-dev libxtst6 python3 googletest libgtest-dev
   librsvg2-bin fonts-inter
   nsis
   python3-pefile icoutils

@@ -10,12 +10,13 @@ import shutil
 import time
 import unittest
 
-from harness import WineTestCase, run_stub, win_program
+from gui_state import GuiTestCase
+from harness import run_stub, win_program
 
 HANDLER_KEY = r"HKCR\http\shell\open\command"
 
 
-class HelpPage(WineTestCase):
+class HelpPage(GuiTestCase):
     def set_http_handler(self, command: str):
         result = self.wine.run("reg", ["add", HANDLER_KEY, "/ve", "/d", command, "/f"])
         self.assertEqual(result.returncode, 0, result.stderr)

@@ -90,5 +90,37 @@ class StartAndExit(WineTestCase):
         self.assertEqual(list(self.scratch.iterdir()), [])
 
 
+class ReportRule(WineTestCase):
+    """How a real run ends after the installer: a negative exit code is reported (in a silent
+    run, as the log's last message), any other is handed on without a report; 1613 is reported
+    only when the engine check gives it (tests/checks/test_msi_engine.py), not when the
+    installer ends with it."""
+    APPLICATION_NAME = "Lumetra Installer"
+
+    def test_installer_exit_codes(self):
+        cases = {
+            "3010": (3010, None),
+            "1613": (1613, None),
+            "-2": (0xFFFFFFFE, f"{self.APPLICATION_NAME} failed with exit code 0xfffffffe."),
+            # Not the temp-folder text of E_FAIL: the worker itself succeeded.
+            "0x80004005": (0x80004005, f"{self.APPLICATION_NAME} failed with exit code 0x80004005."),
+        }
+        for exit_code, (expected_code, report) in cases.items():
+            with self.subTest(exit_code=exit_code):
+                log_path = self.scratch / f"{exit_code}.log"
+                run = run_stub(sample_setup(), args=["log", self.win(log_path), "/IAgreeToTheEULA"],
+                               env={"BRENNIX_PAYLOAD_EXIT": exit_code})
+                self.assertEqual(run.exit_code, expected_code)
+                lines = read_log(log_path).split("\n")
+                returned = lines.index(f"RunProgram returned {run.signed_exit_code}")
+                ended = next(i for i, line in enumerate(lines) if line.startswith("Ended "))
+                after_worker = lines[lines.index("Remove folder 'Yes'", returned):ended]
+                if report is None:
+                    self.assertFalse(any("failed" in line or "Failed to run" in line for line in after_worker),
+                                     after_worker)
+                else:
+                    self.assertEqual(lines[ended - 1], report, "the report is the run's last word")
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -136,6 +136,10 @@ TEST(CheckNetFramework, MachineStates)
     With30(net20With30TooOld, L"3.0.4506.25", 2);
     FakeNetRegistry net35Without20 = FakeNetRegistry();
     With35(net35Without20, L"3.5.30729.01", 1);
+    FakeNetRegistry net35AtItsBound = Net20(2);
+    With35(net35AtItsBound, L"3.5.21022.8", 0);
+    FakeNetRegistry net35BelowItsBound = Net20(2);
+    With35(net35BelowItsBound, L"3.5.21022.7", 0);
     FakeNetRegistry clientAndFull = Net4Client(L"4.0.30319", 0);
     With4(clientAndFull, NetKeys::kNet4Full, L"4.0.30319", 1);
 
@@ -167,6 +171,10 @@ TEST(CheckNetFramework, MachineStates)
          {L".NET Version Not OK .NET 3.5 0\n"}, L".NET 3.5", 0},
         {"2.0 and 3.5 with setting 138 at 0", ShippedWith(kNet20, L"0"), net20With35, true,
          {L".NET 3.5 Detected SP 1\n", L".NET Version OK\n"}, L".NET 3.5", 0},
+        {"3.5 at its bound", ShippedWith(kNet20, L"0"), net35AtItsBound, true,
+         {L".NET 3.5 Detected SP 0\n", L".NET Version OK\n"}, L".NET 3.5", 0},
+        {"3.5 one revision below its bound", ShippedWith(kNet20, L"0"), net35BelowItsBound, false,
+         {L".NET Version Not OK .NET 3.5 0\n"}, L".NET 3.5", 0},
         {"3.5 without 2.0 is not installed", ShippedWith(kNet20, L"0"), net35Without20, false,
          {L".NET Version Not OK .NET 3.5 0\n"}, L".NET 3.5", 0},
         {"2.0 at SP 2 with setting 138 at 00 (no replacement)", ShippedWith(kNet20, L"00"), Net20(2), true,

@@ -9,7 +9,8 @@ import time
 import unittest
 from pathlib import Path
 
-from harness import NATIVE_BUILD_DIR, Wine, WineTestCase, read_log, read_payload_report, run_stub
+from gui_state import GuiTestCase
+from harness import NATIVE_BUILD_DIR, Wine, read_log, read_payload_report, run_stub
 from checks_setup import APPLICATION_NAME, E_FAIL, pack_setup
 from signing import TestCertificates, trusted_root
 
@@ -17,7 +18,7 @@ ARTIFACTS = NATIVE_BUILD_DIR / "artifacts"
 GUID = r"\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}"
 
 
-class DrivePrompt(WineTestCase):
+class DrivePrompt(GuiTestCase):
     @classmethod
     def setUpClass(cls):
         cls.shared_wine = Wine("win32")
@@ -39,7 +40,6 @@ class DrivePrompt(WineTestCase):
         self.log = self.scratch / "setup.log"
         self.report = self.scratch / "report.txt"
         self.unwritable = self.scratch / "missing" / "deeper"  # its parent does not exist
-        self.xdotool("keyup", "Return", "Escape")  # nothing left pressed by an earlier test
 
     def xdotool(self, *args) -> str:
         return subprocess.run(["xdotool", *args], env=self.wine.env, capture_output=True, text=True,

@@ -111,19 +111,19 @@ def quote_argument(argument: str) -> str:
 
 
 class Wine:
-    """One of the test run's private prefixes (win32 or win64; win32 means win64 where only 64-bit
-    programs run). loader starts programs in it."""
+    """One of the test run's private prefixes (win32 or win64), or, given a name, a prefix of
+    that architecture that a test makes for itself (WINE_STATE_DIR/prefix-NAME). Where only 64-bit
+    programs run, win32 means win64. loader starts programs in it."""
 
-    def __init__(self, arch: str = "win32"):
+    def __init__(self, arch: str = "win32", name: str = None):
         self.arch = "win64" if ONLY_64_BIT else arch
-        arch = self.arch
         self.loader = WINE_LOADER
-        self.prefix = WINE_STATE_DIR / f"prefix-{arch}"
+        self.prefix = WINE_STATE_DIR / f"prefix-{name or self.arch}"
         self.drive_c = self.prefix / "drive_c"
         self.env = dict(os.environ)
         self.env.update({
             "WINEPREFIX": str(self.prefix),
-            "WINEARCH": arch,
+            "WINEARCH": self.arch,
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
         })

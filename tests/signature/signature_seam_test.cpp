@@ -1,7 +1,8 @@
 // The signature check as the run makes it, with the trust provider and the signature reader
 // replaced by stand-ins: verdicts that Wine never gives (explicit distrust, not trusted, admin
-// policy, a broken chain, an unknown status, no signature with an unexpected last error) and
-// signer records with every kind of program name. On Windows these verdicts come from
+// policy, a broken chain, an unknown status, no signature with an unexpected last error),
+// signer records with every kind of program name, and opus-info links of every kind (signing
+// tools write only URL links; file and moniker links come from other signers). On Windows these verdicts come from
 // WinVerifyTrust for files whose publisher is distrusted, whose root is not trusted, or whose
 // trust is decided by policy; the run treats them exactly as here.
 #include "app/BrennixInstallerApp.h"
@@ -13,9 +14,14 @@
 
 #include <windows.h>
 
+#include <wincrypt.h>
+#include <wintrust.h>
+
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -218,5 +224,81 @@ TEST(TrustProviderReal, UnsignedFileIsNotSigned)
     EXPECT_EQ(static_cast<uint32_t>(verdict.status), 0x800B0100u);
     EXPECT_EQ(verdict.lastError, 0x800B0100u);
 }
+
+// An opus-info link of each kind, as the signer's attribute carries it.
+struct LinkCase {
+    const char* name;
+    DWORD choice;
+    bool copied;  // into the record
+};
+
+SPC_LINK MakeLink(DWORD choice, wchar_t* text, BYTE* serialized, DWORD serializedSize)
+{
+    SPC_LINK link = {};
+    link.dwLinkChoice = choice;
+    if (choice == SPC_URL_LINK_CHOICE)
+        link.pwszUrl = text;
+    else if (choice == SPC_FILE_LINK_CHOICE)
+        link.pwszFile = text;
+    else
+        link.Moniker.SerializedData = {serializedSize, serialized};
+    return link;
+}
+
+// The opus-info attribute encoded by the platform, so that the stub's own decoding reads it back.
+std::vector<BYTE> EncodeOpusInfo(const SPC_SP_OPUS_INFO& info)
+{
+    DWORD size = 0;
+    if (!CryptEncodeObject(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, SPC_SP_OPUS_INFO_OBJID, &info, nullptr, &size))
+        return {};
+    std::vector<BYTE> encoded(size);
+    if (!CryptEncodeObject(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, SPC_SP_OPUS_INFO_OBJID, &info, encoded.data(),
+                           &size))
+        return {};
+    encoded.resize(size);
+    return encoded;
+}
+
+class OpusInfoLinks : public ::testing::TestWithParam<LinkCase> {};
+
+TEST_P(OpusInfoLinks, UrlAndFileLinksAreCopiedAMonikerIsNot)
+{
+    const LinkCase& c = GetParam();
+    wchar_t publisherText[] = L"https://publisher.example/brennix";
+    wchar_t moreInfoText[] = L"\\\\server\\share\\more-info.html";
+    BYTE serialized[] = {0x30, 0x03, 0x02, 0x01, 0x07};
+    SPC_LINK publisher = MakeLink(c.choice, publisherText, serialized, sizeof(serialized));
+    SPC_LINK moreInfo = MakeLink(c.choice, moreInfoText, serialized, sizeof(serialized));
+    SPC_SP_OPUS_INFO info = {};
+    wchar_t programName[] = L"Linked Program";
+    info.pwszProgramName = programName;
+    info.pPublisherInfo = &publisher;
+    info.pMoreInfo = &moreInfo;
+    std::vector<BYTE> encoded = EncodeOpusInfo(info);
+    ASSERT_FALSE(encoded.empty()) << "the platform cannot encode this link, error " << GetLastError();
+
+    CRYPT_ATTR_BLOB value = {static_cast<DWORD>(encoded.size()), encoded.data()};
+    char objectId[] = SPC_SP_OPUS_INFO_OBJID;
+    CRYPT_ATTRIBUTE attribute = {objectId, 1, &value};
+    CMSG_SIGNER_INFO signer = {};
+    signer.AuthAttrs = {1, &attribute};
+
+    SignerDetails details;
+    LogCapture log;
+    GetProgAndPublisherInfo(signer, details);
+    EXPECT_EQ(details.ProgramName, std::optional<std::wstring>(L"Linked Program"));
+    using Text = std::optional<std::wstring>;
+    EXPECT_EQ(details.PublisherLink, c.copied ? Text(publisherText) : std::nullopt);
+    EXPECT_EQ(details.MoreInfo, c.copied ? Text(moreInfoText) : std::nullopt);
+    const std::string choice = std::to_string(c.choice);
+    EXPECT_EQ(log.Text(), "GetProgAndPublisherInfo switch 1 " + choice + "\nGetProgAndPublisherInfo switch MoreInfo " +
+                              choice + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, OpusInfoLinks,
+                         ::testing::Values(LinkCase{"Url", SPC_URL_LINK_CHOICE, true},
+                                           LinkCase{"File", SPC_FILE_LINK_CHOICE, true},
+                                           LinkCase{"Moniker", SPC_MONIKER_LINK_CHOICE, false}),
+                         [](const ::testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
 
 } // namespace

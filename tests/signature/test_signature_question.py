@@ -10,7 +10,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "ui"))
 from desktop import one_line_text  # noqa: E402  (ui_probe's escaped one-line texts)
-from harness import Wine, WineTestCase, read_log, run_stub, sign, win_program
+from gui_state import GuiTestCase
+from harness import Wine, read_log, run_stub, sign, win_program
 from signature_setups import APPLICATION_NAME, assert_in_order, change_one_payload_byte, pack_setup
 
 WM_COMMAND = 0x0111
@@ -18,7 +19,7 @@ IDOK = 1
 IDCANCEL = 2
 
 
-class SignatureQuestion(WineTestCase):
+class SignatureQuestion(GuiTestCase):
     @classmethod
     def setUpClass(cls):
         shared = Wine("win32").scratch("SignatureQuestion.shared")

@@ -143,8 +143,6 @@ class Desktop:
 
     def key(self, *keys):
         """Keys as the user types them (into the window that has the focus)."""
-        # An earlier run may have left a modifier down.
-        self.xdotool("keyup", "alt", "shift", "ctrl")
         self.xdotool("key", "--delay", "80", *keys)
 
     def click(self, x: int, y: int):

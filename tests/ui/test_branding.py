@@ -12,7 +12,8 @@ HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(HERE.parent / "pack"))
 
-from harness import WineTestCase, native_tool, stub_exe, win_program  # noqa: E402
+from gui_state import GuiTestCase  # noqa: E402
+from harness import native_tool, stub_exe, win_program  # noqa: E402
 from desktop import Desktop, Rect, StubRun  # noqa: E402
 import brand_art  # noqa: E402
 
@@ -71,7 +72,7 @@ def around(x, y, radius):
     return [(x + dx, y + dy) for dx in range(-radius, radius + 1) for dy in range(-radius, radius + 1)]
 
 
-class BrandedSetupOnScreen(WineTestCase):
+class BrandedSetupOnScreen(GuiTestCase):
     def setUp(self):
         super().setUp()
         self.desktop = Desktop(self.wine)
