@@ -1,6 +1,8 @@
 # Top-level commands. Each installs what is missing first, so a fresh Debian machine gets from
 # nothing to a result with one of them.
-#   make build   both configurations: build/native (tools, unit tests) and build/win (the stub)
+#   make build   both configurations: build/native (tools, unit tests) and build/win (the stub);
+#                where the machine runs no 32-bit programs also build/win64, the 64-bit twin of
+#                build/win that the Wine tests then run (tests/wine/machine-check.sh)
 #   make test    build, then every test (unit, fuzz, Wine, end to end) under ctest
 #   make demo    build, then run a packed stub under Wine: pictures of what a user sees, then a
 #                silent run with its log and exit code
@@ -22,8 +24,13 @@ deps:
 build: deps
 	cmake -S . -B $(BUILD_DIR)/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD_DIR)/win -j $(JOBS)
+	@if [ "$$(tests/wine/machine-check.sh | cut -d' ' -f1)" = 64 ]; then \
+	  set -x; \
+	  cmake -S . -B $(BUILD_DIR)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release && \
+	  cmake --build $(BUILD_DIR)/win64 -j $(JOBS); \
+	fi
 	cmake -S . -B $(BUILD_DIR)/native -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
-	      -DBRENNIX_WIN_BUILD_DIR=$(abspath $(BUILD_DIR)/win)
+	      -DBRENNIX_WIN_BUILD_DIR=$(abspath $(BUILD_DIR)/win) -DBRENNIX_WIN64_BUILD_DIR=$(abspath $(BUILD_DIR)/win64)
 	cmake --build $(BUILD_DIR)/native -j $(JOBS)
 
 test: build

@@ -1,9 +1,11 @@
 # Test helpers. Every test is registered in the native configuration; tests that run Windows
-# programs point at the cross-compiled build in BRENNIX_WIN_BUILD_DIR and run under Wine with
-# the private prefixes that the "wine" fixture makes once per test run.
+# programs point at the cross-compiled build in BRENNIX_WIN_BUILD_DIR, or where the machine runs
+# no 32-bit programs at its 64-bit twin in BRENNIX_WIN64_BUILD_DIR (tests/wine/machine-check.sh),
+# and run under Wine with the private prefixes that the "wine" fixture makes once per test run.
 include(CMakeParseArguments)
 
 set(BRENNIX_WIN_BUILD_DIR "${CMAKE_BINARY_DIR}/../win" CACHE PATH "The cross-compiled build (native configuration)")
+set(BRENNIX_WIN64_BUILD_DIR "${CMAKE_BINARY_DIR}/../win64" CACHE PATH "Its 64-bit twin (native configuration)")
 set(BRENNIX_WINE_STATE_DIR "${CMAKE_BINARY_DIR}/wine" CACHE PATH "Wine prefixes and display of the test run")
 set(BRENNIX_FUZZ_SECONDS 20 CACHE STRING "Default run time of each fuzz test, in seconds")
 # (make fuzz FUZZ_SECONDS=N runs every fuzz test for N seconds instead: tests/support/run_fuzzer.sh)
@@ -24,9 +26,10 @@ else()
     endif()
 endif()
 
-function(_brennix_win_output_path out name)
+# A program's path inside the Windows build (the same in its 64-bit twin).
+function(_brennix_win_relative_path out name)
     file(RELATIVE_PATH rel ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR})
-    set(${out} "${BRENNIX_WIN_BUILD_DIR}/${rel}/${name}.exe" PARENT_SCOPE)
+    set(${out} "${rel}/${name}.exe" PARENT_SCOPE)
 endfunction()
 
 # A test that runs Windows programs; skipped (exit 77) where the machine cannot run them.
@@ -48,9 +51,10 @@ function(brennix_unit_test name)
     add_test(NAME unit.${name} COMMAND unit_${name})
 endfunction()
 
-# A Windows GoogleTest program linked with the stub's code, run under Wine.
+# A Windows GoogleTest program linked with the stub's code, run under Wine. NEEDS_32_BIT_PROGRAMS
+# says why the test means the 32-bit build only; it is skipped where only the 64-bit twin runs.
 function(brennix_wine_test name)
-    cmake_parse_arguments(ARG "GUI" "ARCH" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "ARCH;NEEDS_32_BIT_PROGRAMS" "SOURCES;LIBS" ${ARGN})
     if(NOT ARG_ARCH)
         set(ARG_ARCH win32)
     endif()
@@ -59,14 +63,19 @@ function(brennix_wine_test name)
         target_link_libraries(wine_${name} PRIVATE brennix_win ${ARG_LIBS} gtest gtest_main)
         return()
     endif()
-    _brennix_win_output_path(exe wine_${name})
+    _brennix_win_relative_path(exe wine_${name})
     set(display_option "")
     if(ARG_GUI)
         set(display_option --gui)
     endif()
     add_test(NAME wine.${name}
-             COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/run.sh ${display_option} ${BRENNIX_WINE_STATE_DIR} ${ARG_ARCH} ${exe})
-    set_tests_properties(wine.${name} PROPERTIES ENVIRONMENT "BRENNIX_WIN_BUILD_DIR=${BRENNIX_WIN_BUILD_DIR}")
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/run.sh ${display_option} ${BRENNIX_WINE_STATE_DIR} ${ARG_ARCH}
+                     ${BRENNIX_WIN_BUILD_DIR} ${BRENNIX_WIN64_BUILD_DIR} ${exe})
+    set(environment "BRENNIX_WIN_BUILD_DIR=${BRENNIX_WIN_BUILD_DIR}" "BRENNIX_WIN64_BUILD_DIR=${BRENNIX_WIN64_BUILD_DIR}")
+    if(ARG_NEEDS_32_BIT_PROGRAMS)
+        list(APPEND environment "BRENNIX_NEEDS_32_BIT_PROGRAMS=${ARG_NEEDS_32_BIT_PROGRAMS}")
+    endif()
+    set_tests_properties(wine.${name} PROPERTIES ENVIRONMENT "${environment}")
     _brennix_wine_properties(wine.${name} "${ARG_GUI}")
 endfunction()
 
@@ -128,6 +137,6 @@ function(brennix_e2e_test name)
     add_test(NAME e2e.${name}
              COMMAND ${ARG_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/run_e2e.py ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_SCRIPT})
     set_tests_properties(e2e.${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
-        ENVIRONMENT "PYTHONPATH=${PROJECT_SOURCE_DIR}/tests/e2e;BRENNIX_SOURCE_DIR=${PROJECT_SOURCE_DIR};BRENNIX_NATIVE_BUILD_DIR=${CMAKE_BINARY_DIR};BRENNIX_WIN_BUILD_DIR=${BRENNIX_WIN_BUILD_DIR};BRENNIX_WINE_STATE_DIR=${BRENNIX_WINE_STATE_DIR}")
+        ENVIRONMENT "PYTHONPATH=${PROJECT_SOURCE_DIR}/tests/e2e;BRENNIX_SOURCE_DIR=${PROJECT_SOURCE_DIR};BRENNIX_NATIVE_BUILD_DIR=${CMAKE_BINARY_DIR};BRENNIX_WIN_BUILD_DIR=${BRENNIX_WIN_BUILD_DIR};BRENNIX_WIN64_BUILD_DIR=${BRENNIX_WIN64_BUILD_DIR};BRENNIX_WINE_STATE_DIR=${BRENNIX_WINE_STATE_DIR}")
     _brennix_wine_properties(e2e.${name} "${ARG_GUI}")
 endfunction()

@@ -26,6 +26,9 @@ void SplitLastElement(const std::wstring& relativeName, std::wstring& folderPart
     name = relativeName.substr(last);
 }
 
+// DeleteEntry, with `options` limiting what the entry may be (FILE_NON_DIRECTORY_FILE: no folder).
+DWORD DeleteEntryOf(HANDLE folder, const std::wstring& name, ULONG options);
+
 } // namespace
 
 bool IsLinkHandle(HANDLE handle)
@@ -111,10 +114,12 @@ DWORD OpenSubfolders(HANDLE folder, const std::wstring& relativeFolder, bool mak
     return ERROR_SUCCESS;
 }
 
-DWORD DeleteEntry(HANDLE folder, const std::wstring& name)
+namespace {
+
+DWORD DeleteEntryOf(HANDLE folder, const std::wstring& name, ULONG options)
 {
     FileHandle entry;
-    const DWORD error = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, FILE_OPEN, 0, entry);
+    const DWORD error = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, FILE_OPEN, options, entry);
     if (error != ERROR_SUCCESS)
         return error;
     // Marked on this handle, the entry goes when the handle closes: whatever now stands under
@@ -125,6 +130,13 @@ DWORD DeleteEntry(HANDLE folder, const std::wstring& name)
     return ERROR_SUCCESS;
 }
 
+} // namespace
+
+DWORD DeleteEntry(HANDLE folder, const std::wstring& name)
+{
+    return DeleteEntryOf(folder, name, 0);
+}
+
 DWORD CreateFreshFile(HANDLE folder, const std::wstring& relativeName, FileHandle& file)
 {
     std::wstring folderPart, name;
@@ -133,8 +145,9 @@ DWORD CreateFreshFile(HANDLE folder, const std::wstring& relativeName, FileHandl
     DWORD error = OpenSubfolders(folder, folderPart, true, parent);
     if (error != ERROR_SUCCESS)
         return error;
-    // Replacing in place would write through a hard link, or a file link, into another file.
-    error = DeleteEntry(parent.Get(), name);
+    // Replacing in place would write through a hard link, or a file link, into another file. A
+    // folder (or a folder link) under the name is not ours to remove: it stays, and no file is made.
+    error = DeleteEntryOf(parent.Get(), name, FILE_NON_DIRECTORY_FILE);
     if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
         return error;
     FileHandle created;

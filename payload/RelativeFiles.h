@@ -45,7 +45,8 @@ DWORD DeleteBelow(HANDLE folder, const std::wstring& relativeName);
 DWORD DeleteEntry(HANDLE folder, const std::wstring& name);
 
 // Makes the file `relativeName` below the open `folder` afresh for writing, with no sharing:
-// missing subfolders are made, an existing file of that name (or a link or hard link under that
-// name) is deleted first, so that the write never reaches another file. ERROR_SUCCESS,
-// kErrorIsLink when a subfolder on the way is a link, or the platform's error.
+// missing subfolders are made, an existing file of that name (or a file link or hard link under
+// that name) is deleted first, so that the write never reaches another file; a folder or folder
+// link under that name stays, and no file is made. ERROR_SUCCESS, kErrorIsLink when a subfolder
+// on the way is a link, or the platform's error.
 DWORD CreateFreshFile(HANDLE folder, const std::wstring& relativeName, FileHandle& file);

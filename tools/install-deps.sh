@@ -10,6 +10,7 @@ set -euo pipefail
 packages=(
   cmake make g++ clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick osslsigncode openssl
   fonts-dejavu-core fonts-wine libx11-dev libxtst6 python3 googletest libgtest-dev

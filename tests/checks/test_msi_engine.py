@@ -25,7 +25,7 @@ def make_prefix(wine: Wine):
     shutil.rmtree(wine.prefix, ignore_errors=True)
     # Off the display: the GUI tests that may run meanwhile own it.
     quiet = {name: value for name, value in wine.env.items() if name != "DISPLAY"}
-    for command in (["wineboot", "-i"], ["wineserver", "-w"], ["wineserver", "-p"]):
+    for command in ([wine.loader, "wineboot", "-i"], ["wineserver", "-w"], ["wineserver", "-p"]):
         subprocess.run(command, env=quiet, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=PREFIX_TIMEOUT)
     install_net48(wine)

@@ -1,11 +1,12 @@
 """The .NET Framework check end to end: machine states written into the prefix's registry in the
-view that a 32-bit program reads, settings put into the setup file by the packer, and what the
+view that the stub reads (the 32-bit one; the 64-bit one for the 64-bit twin), settings put into the setup file by the packer, and what the
 stub logs and how its run ends. The tests take the .NET 4.8 state that the fixture gives every
 prefix away and put it back at the end; they run alone (RUN_SERIAL), as every other test of the
 run relies on that state."""
 import unittest
 
-from harness import NET_SETUP_KEY, Wine, WineTestCase, install_net48, reg_import, remove_net_framework
+from harness import (NET_SETUP_KEY, PROGRAM_VIEW, Wine, WineTestCase, install_net48, needs_32_bit_programs,
+                     reg_import, remove_net_framework)
 from checks_setup import NET_FRAMEWORK_MISSING, lines_after, pack_setup, run_silent
 
 SHIPPED = ["-1", "-1", "-1", "-1", "0", "0", "0", "0", "0"]
@@ -54,7 +55,7 @@ class NetFrameworkStates(WineTestCase):
         remove_net_framework(wine)
         install_net48(wine)
 
-    def machine(self, keys, view="32"):
+    def machine(self, keys, view=PROGRAM_VIEW):
         """The prefix holds exactly `keys` ({subkey: {value name: value}}) below the .NET setup
         key, in the registry view given."""
         remove_net_framework(self.wine)
@@ -105,6 +106,7 @@ class NetFrameworkStates(WineTestCase):
         self.check("only 148", net4("Full", "4.7.03062", release=461807), False, [], ".NET (full) 4.7.2 0")
         self.check("only 148", net4("Full", "4.7.03062", release=461808), True, [".NET 4.7.2 Full Detected"])
 
+    @needs_32_bit_programs("which registry view the 32-bit stub reads on 64-bit Windows")
     def test_the_64_bit_view_is_not_read_by_the_32_bit_stub(self):
         self.wine = Wine("win64")
         self.scratch = self.wine.scratch("NetFrameworkStates.view")

@@ -1,7 +1,10 @@
 """End-to-end harness: runs built setup files under Wine and reads what they leave behind.
 
 Paths come from the environment that ctest sets (see cmake/BrennixTesting.cmake):
-BRENNIX_SOURCE_DIR, BRENNIX_NATIVE_BUILD_DIR, BRENNIX_WIN_BUILD_DIR, BRENNIX_WINE_STATE_DIR.
+BRENNIX_SOURCE_DIR, BRENNIX_NATIVE_BUILD_DIR, BRENNIX_WIN_BUILD_DIR, BRENNIX_WIN64_BUILD_DIR,
+BRENNIX_WINE_STATE_DIR. Where the machine runs no 32-bit programs but 64-bit ones
+(tests/wine/machine-check.sh), the Windows build is the 64-bit twin, every prefix is the 64-bit
+one and programs start with Wine's 64-bit loader; tests marked needs_32_bit_programs are left out.
 
 The stub refuses a silent run of an unsigned file and fails without a payload: a test of a whole
 run uses sample_setup() (the stub packed with the test payload and signed by the test run's
@@ -10,6 +13,7 @@ signer, whose CA both prefixes trust), or signs its own setup files with sign().
 import fcntl
 import functools
 import os
+import sys
 import shutil
 import subprocess
 import tempfile
@@ -21,8 +25,46 @@ from pathlib import Path, PureWindowsPath
 
 SOURCE_DIR = Path(os.environ.get("BRENNIX_SOURCE_DIR", Path(__file__).resolve().parents[2]))
 NATIVE_BUILD_DIR = Path(os.environ.get("BRENNIX_NATIVE_BUILD_DIR", SOURCE_DIR / "build" / "native"))
-WIN_BUILD_DIR = Path(os.environ.get("BRENNIX_WIN_BUILD_DIR", SOURCE_DIR / "build" / "win"))
 WINE_STATE_DIR = Path(os.environ.get("BRENNIX_WINE_STATE_DIR", NATIVE_BUILD_DIR / "wine"))
+
+# ctest's skip code for a test that cannot run on this machine (cmake/BrennixTesting.cmake).
+SKIP_CODE = 77
+
+
+@functools.lru_cache(maxsize=None)
+def _machine_verdict():
+    """tests/wine/machine-check.sh's verdict: (32 or 64 or None, the reason, if any)."""
+    check = subprocess.run([str(SOURCE_DIR / "tests" / "wine" / "machine-check.sh")], capture_output=True, text=True,
+                           stdin=subprocess.DEVNULL)
+    if check.returncode == SKIP_CODE:
+        return None, check.stdout.strip()
+    if check.returncode != 0:
+        raise RuntimeError(f"machine-check.sh failed: {check.stdout}{check.stderr}")
+    bits, _, reason = check.stdout.strip().partition(" ")
+    return int(bits), reason or None
+
+
+def reason_windows_programs_cannot_run():
+    """The reason the Windows programs under test cannot run on this machine, or None when they
+    can (tests/wine/machine-check.sh decides)."""
+    bits, reason = _machine_verdict()
+    return reason if bits is None else None
+
+
+def only_64_bit_programs_run() -> bool:
+    """Whether the tests run the 64-bit twin of the Windows build (the kernel runs no 32-bit code)."""
+    return _machine_verdict()[0] == 64
+
+
+ONLY_64_BIT = only_64_bit_programs_run()
+WIN_BUILD_DIR = Path(os.environ.get("BRENNIX_WIN64_BUILD_DIR", SOURCE_DIR / "build" / "win64") if ONLY_64_BIT
+                     else os.environ.get("BRENNIX_WIN_BUILD_DIR", SOURCE_DIR / "build" / "win"))
+# The loader that starts the programs under test; /usr/bin/wine always picks the 32-bit one.
+WINE_LOADER = "/usr/lib/wine/wine64" if ONLY_64_BIT else "wine"
+# The prefixes of a test run; where only 64-bit programs run, a 32-bit prefix is the 64-bit one.
+PREFIX_ARCHES = ("win64",) if ONLY_64_BIT else ("win32", "win64")
+# The registry view that the stub (and so a test) reads with plain KEY_READ.
+PROGRAM_VIEW = "64" if ONLY_64_BIT else "32"
 
 # Every Wine run gets a time limit, so a hanging stub fails its test instead of hanging CI.
 DEFAULT_TIMEOUT = 90
@@ -70,19 +112,23 @@ def quote_argument(argument: str) -> str:
 
 class Wine:
     """One of the test run's private prefixes (win32 or win64), or, given a name, a prefix of
-    that architecture that a test makes for itself (WINE_STATE_DIR/prefix-NAME)."""
+    that architecture that a test makes for itself (WINE_STATE_DIR/prefix-NAME). Where only 64-bit
+    programs run, win32 means win64. loader starts programs in it."""
 
     def __init__(self, arch: str = "win32", name: str = None):
-        self.arch = arch
-        self.prefix = WINE_STATE_DIR / f"prefix-{name or arch}"
+        self.arch = "win64" if ONLY_64_BIT else arch
+        self.loader = WINE_LOADER
+        self.prefix = WINE_STATE_DIR / f"prefix-{name or self.arch}"
         self.drive_c = self.prefix / "drive_c"
         self.env = dict(os.environ)
         self.env.update({
             "WINEPREFIX": str(self.prefix),
-            "WINEARCH": arch,
+            "WINEARCH": self.arch,
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
         })
+        if ONLY_64_BIT:
+            self.env["WINESERVER"] = "/usr/lib/wine/wineserver64"
         display_file = WINE_STATE_DIR / "display"
         if display_file.exists():
             self.env["DISPLAY"] = display_file.read_text().strip()
@@ -116,7 +162,7 @@ class Wine:
         # starts inherits them and lingers about 2 s after the program, and a pipe would make
         # every run wait for it.
         with tempfile.TemporaryFile() as stdout, tempfile.TemporaryFile() as stderr:
-            result = subprocess.run(["wine", str(exe), *map(str, args)], env=full_env, timeout=timeout,
+            result = subprocess.run([self.loader, str(exe), *map(str, args)], env=full_env, timeout=timeout,
                                     stdin=subprocess.DEVNULL if input is None else None, input=input,
                                     stdout=stdout, stderr=stderr)
             stdout.seek(0)
@@ -124,13 +170,13 @@ class Wine:
             result.stdout, result.stderr = stdout.read(), stderr.read()
         return result
 
-    def reg_add(self, key: str, name: str, value, kind: str = "REG_DWORD", view: str = "32"):
-        """Writes one registry value in the given view (32: what a 32-bit program reads)."""
+    def reg_add(self, key: str, name: str, value, kind: str = "REG_DWORD", view: str = PROGRAM_VIEW):
+        """Writes one registry value in the given view (by default the one the stub reads)."""
         result = self.run("reg", ["add", key, "/v", name, "/t", kind, "/d", str(value), "/f", f"/reg:{view}"])
         if result.returncode != 0:
             raise RuntimeError(f"reg add {key}\\{name} failed: {result.stderr!r}")
 
-    def reg_delete(self, key: str, view: str = "32"):
+    def reg_delete(self, key: str, view: str = PROGRAM_VIEW):
         self.run("reg", ["delete", key, "/f", f"/reg:{view}"])
 
     def scratch(self, name: str) -> Path:
@@ -212,7 +258,7 @@ def _run_signer():
             certificates.close()
         for marker in SIGNING_DIR.glob("trusted-*"):
             marker.unlink()
-    for arch in ("win32", "win64"):
+    for arch in PREFIX_ARCHES:
         marker = SIGNING_DIR / f"trusted-{arch}"
         if not marker.exists():
             add_trusted_root(Wine(arch), files[1].read_bytes())
@@ -326,23 +372,26 @@ def read_payload_report(path) -> PayloadReport:
     return report
 
 
-# ctest's skip code for a test that cannot run on this machine (cmake/BrennixTesting.cmake).
-SKIP_CODE = 77
-
-
-@functools.lru_cache(maxsize=None)
-def reason_windows_programs_cannot_run():
-    """The reason the Windows programs under test cannot run on this machine, or None when they
-    can (tests/wine/machine-check.sh decides)."""
-    check = subprocess.run([str(SOURCE_DIR / "tests" / "wine" / "machine-check.sh")], capture_output=True, text=True,
-                           stdin=subprocess.DEVNULL)
-    return check.stdout.strip() if check.returncode == SKIP_CODE else None
-
-
 def runs_windows_programs(test):
     """Marks a test, outside a WineTestCase, that starts Windows programs: skipped where they cannot run."""
     reason = reason_windows_programs_cannot_run()
     return unittest.skipIf(reason is not None, reason)(test)
+
+
+def needs_32_bit_programs(why: str):
+    """Marks a test or test class that is about the 32-bit build (the processor-mode guard under
+    WOW64, the 32-bit registry view, ...): left out, with why, where only 64-bit programs run
+    (tests/e2e/run_e2e.py)."""
+    def mark(test):
+        test.needs_32_bit_programs = why
+        return unittest.skipIf(ONLY_64_BIT, f"needs 32-bit programs: {why}")(test)
+    return mark
+
+
+def reason_needs_32_bit_programs(test: unittest.TestCase):
+    """Why a test, by its own or its class's mark, needs 32-bit programs; None when it does not."""
+    method = getattr(type(test), test._testMethodName, None)
+    return getattr(method, "needs_32_bit_programs", None) or getattr(type(test), "needs_32_bit_programs", None)
 
 
 class WineTestCase(unittest.TestCase):
@@ -358,7 +407,7 @@ class WineTestCase(unittest.TestCase):
         return self.wine.win_path(unix_path)
 
 
-def reg_import(wine: Wine, keys: dict, view: str = "32"):
+def reg_import(wine: Wine, keys: dict, view: str = PROGRAM_VIEW):
     """Writes {key: {value name: value}} into the prefix's registry in one import; keys are full
     paths (HKEY_LOCAL_MACHINE\\...), an int value is a REG_DWORD, a str a REG_SZ."""
     lines = ["Windows Registry Editor Version 5.00", ""]
@@ -377,7 +426,7 @@ def reg_import(wine: Wine, keys: dict, view: str = "32"):
 
 
 # .NET Framework 4.8 (full and client profile) as its installer leaves the setup keys, in the
-# registry view that a 32-bit program reads. Fresh prefixes have no .NET keys at all, and the
+# registry view that the stub reads. Fresh prefixes have no .NET keys at all, and the
 # stub's shipped settings ask for 4.0 or later, so the fixture gives both prefixes this state;
 # tests that change it put it back with install_net48.
 NET_SETUP_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\NET Framework Setup\NDP"
@@ -389,14 +438,13 @@ def install_net48(wine: Wine):
     reg_import(wine, {f"{NET_SETUP_KEY}\\v4\\{profile}": NET48_VALUES for profile in ("Full", "Client")})
 
 
-def remove_net_framework(wine: Wine, view: str = "32"):
-    """Removes every .NET setup key from the view (32: the one a 32-bit program reads)."""
+def remove_net_framework(wine: Wine, view: str = PROGRAM_VIEW):
+    """Removes every .NET setup key from the view (by default the one the stub reads)."""
     wine.reg_delete(NET_SETUP_KEY.replace("HKEY_LOCAL_MACHINE", "HKLM"), view=view)
 
 
 if __name__ == "__main__":
-    import sys
     if sys.argv[1:] != ["install-net48"]:
-        sys.exit("usage: harness.py install-net48   (both prefixes of BRENNIX_WINE_STATE_DIR)")
-    for arch in ("win32", "win64"):
+        sys.exit("usage: harness.py install-net48   (every prefix of BRENNIX_WINE_STATE_DIR)")
+    for arch in PREFIX_ARCHES:
         install_net48(Wine(arch))

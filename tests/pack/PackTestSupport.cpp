@@ -57,7 +57,10 @@ std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t
 
 std::vector<uint8_t> BuildSyntheticPe(const SyntheticPeSpec& spec) {
   const uint32_t peOffset = 0x80;
-  const uint32_t optionalHeaderSize = 224;
+  // PE32+ has an 8-byte image base and stack and heap sizes: its data directories start later.
+  const bool is64 = spec.magic == 0x020b;
+  const uint32_t directories = is64 ? 112 : 96;
+  const uint32_t optionalHeaderSize = directories + 16 * 8;
   const uint32_t tableOffset = peOffset + 24 + optionalHeaderSize;
   const uint32_t headerSize = static_cast<uint32_t>(
       AlignUp(tableOffset + 40 * (spec.sections.size() + spec.spareSectionHeaders), kFileAlignment));
@@ -129,7 +132,12 @@ std::vector<uint8_t> BuildSyntheticPe(const SyntheticPeSpec& spec) {
   }
   WriteU32(optional + 8, initializedData);
   WriteU32(optional + 16, kSectionAlignment);  // entry point
-  WriteU32(optional + 28, 0x400000);
+  if (is64) {
+    WriteU32(optional + 24, 0x40000000);
+    WriteU32(optional + 28, 0x1);  // image base 0x140000000
+  } else {
+    WriteU32(optional + 28, 0x400000);
+  }
   WriteU32(optional + 32, kSectionAlignment);
   WriteU32(optional + 36, kFileAlignment);
   WriteU16(optional + 40, 4);
@@ -137,7 +145,7 @@ std::vector<uint8_t> BuildSyntheticPe(const SyntheticPeSpec& spec) {
   WriteU32(optional + 56, rva);
   WriteU32(optional + 60, headerSize);
   WriteU16(optional + 68, 2);
-  WriteU32(optional + 92, 16);
+  WriteU32(optional + directories - 4, 16);
   for (size_t i = 0; i < spec.sections.size(); ++i) {
     const SyntheticSection& section = spec.sections[i];
     uint8_t* entry = &file[tableOffset + 40 * i];
@@ -149,15 +157,15 @@ std::vector<uint8_t> BuildSyntheticPe(const SyntheticPeSpec& spec) {
     WriteU32(entry + 36, section.characteristics);
     std::copy(contents[i].begin(), contents[i].end(), file.begin() + rawOffsets[i]);
     if (spec.debugDataSection >= 0 && i == debugDirectorySection) {
-      WriteU32(optional + 96 + 8 * kDebugDirectory, static_cast<uint32_t>(rvas[i] + debugDirectoryOffset));
-      WriteU32(optional + 96 + 8 * kDebugDirectory + 4, 28);
+      WriteU32(optional + directories + 8 * kDebugDirectory, static_cast<uint32_t>(rvas[i] + debugDirectoryOffset));
+      WriteU32(optional + directories + 8 * kDebugDirectory + 4, 28);
     }
     const int directory = section.role == SyntheticSection::kResources     ? kResourceDirectory
                           : section.role == SyntheticSection::kRelocations ? kBaseRelocationDirectory
                                                                            : -1;
     if (directory >= 0) {
-      WriteU32(optional + 96 + 8 * directory, rvas[i]);
-      WriteU32(optional + 96 + 8 * directory + 4, static_cast<uint32_t>(contents[i].size()));
+      WriteU32(optional + directories + 8 * directory, rvas[i]);
+      WriteU32(optional + directories + 8 * directory + 4, static_cast<uint32_t>(contents[i].size()));
     }
   }
   // The file grows from here on: address the headers by offset.
@@ -169,12 +177,18 @@ std::vector<uint8_t> BuildSyntheticPe(const SyntheticPeSpec& spec) {
   }
   if (!spec.certificate.empty()) {
     file.resize(AlignUp(file.size(), 8), 0);
-    WriteU32(&file[optionalOffset + 96 + 8 * kSecurityDirectory], static_cast<uint32_t>(file.size()));
-    WriteU32(&file[optionalOffset + 96 + 8 * kSecurityDirectory + 4], static_cast<uint32_t>(spec.certificate.size()));
+    WriteU32(&file[optionalOffset + directories + 8 * kSecurityDirectory], static_cast<uint32_t>(file.size()));
+    WriteU32(&file[optionalOffset + directories + 8 * kSecurityDirectory + 4], static_cast<uint32_t>(spec.certificate.size()));
     file.insert(file.end(), spec.certificate.begin(), spec.certificate.end());
   }
   WriteU32(&file[optionalOffset + 64], ReferenceCheckSum(file));
   return file;
+}
+
+SyntheticPeSpec As64Bit(SyntheticPeSpec spec) {
+  spec.machine = 0x8664;
+  spec.magic = 0x020b;
+  return spec;
 }
 
 SyntheticPeSpec TypicalStubSpec(const ResourceTree& tree) {

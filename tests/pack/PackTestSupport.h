@@ -56,6 +56,9 @@ std::vector<uint8_t> BuildSyntheticPe(const SyntheticPeSpec& spec);
 // and a symbol table in the tail.
 SyntheticPeSpec TypicalStubSpec(const ResourceTree& tree);
 
+// The same image as a 64-bit (x86-64, PE32+) file.
+SyntheticPeSpec As64Bit(SyntheticPeSpec spec);
+
 // PE check sum computed in one pass over the whole file, independent of the packer's streaming one.
 uint32_t ReferenceCheckSum(const std::vector<uint8_t>& file);
 

@@ -90,37 +90,41 @@ class PackedStub : public ::testing::Test {
   std::vector<uint8_t> stubBytes_;
 };
 
+// The shipped 32-bit stub, and a 64-bit one built from the same sources, pack alike.
 TEST_F(PackedStub, TypicalStubIsRebuiltInPlaceAndLaterSectionsMove) {
-  ASSERT_TRUE(PackSpec(TypicalStubSpec(StubResources())).result.ok());
-  const std::vector<uint8_t> out = ReadBytes(Out());
-  EXPECT_EQ(PeLayoutProblems(out), std::vector<std::string>());
-  const PeImage before = ReadImage(stubBytes_);
-  const PeImage after = ReadImage(out);
-  ASSERT_EQ(after.sections.size(), before.sections.size());
-  // Sections before the resources are untouched, byte for byte and in place.
-  for (const char* name : {".text", ".data", ".bss"}) {
-    EXPECT_EQ(FindSection(after, name)->virtualAddress, FindSection(before, name)->virtualAddress) << name;
-    EXPECT_EQ(FindSection(after, name)->pointerToRawData, FindSection(before, name)->pointerToRawData) << name;
+  for (const SyntheticPeSpec& spec : {TypicalStubSpec(StubResources()), As64Bit(TypicalStubSpec(StubResources()))}) {
+    SCOPED_TRACE(spec.magic == 0x020b ? "PE32+" : "PE32");
+    ASSERT_TRUE(PackSpec(spec).result.ok());
+    const std::vector<uint8_t> out = ReadBytes(Out());
+    EXPECT_EQ(PeLayoutProblems(out), std::vector<std::string>());
+    const PeImage before = ReadImage(stubBytes_);
+    const PeImage after = ReadImage(out);
+    ASSERT_EQ(after.sections.size(), before.sections.size());
+    // Sections before the resources are untouched, byte for byte and in place.
+    for (const char* name : {".text", ".data", ".bss"}) {
+      EXPECT_EQ(FindSection(after, name)->virtualAddress, FindSection(before, name)->virtualAddress) << name;
+      EXPECT_EQ(FindSection(after, name)->pointerToRawData, FindSection(before, name)->pointerToRawData) << name;
+    }
+    EXPECT_EQ(SectionBytes(out, *FindSection(after, ".text")), SectionBytes(stubBytes_, *FindSection(before, ".text")));
+    // The discardable sections after it moved with their bytes, and the relocation entry with them.
+    for (const char* name : {".reloc", "/4"}) {
+      EXPECT_GT(FindSection(after, name)->virtualAddress, FindSection(before, name)->virtualAddress) << name;
+      EXPECT_EQ(SectionBytes(out, *FindSection(after, name)), SectionBytes(stubBytes_, *FindSection(before, name)))
+          << name;
+    }
+    EXPECT_EQ(after.directories[kBaseRelocationDirectory].rva, FindSection(after, ".reloc")->virtualAddress);
+    EXPECT_EQ(after.directories[kResourceDirectory].rva, FindSection(after, ".rsrc")->virtualAddress);
+    // The rebuilt resources start on a page of the file, so the loader can map them.
+    EXPECT_EQ(FindSection(after, ".rsrc")->pointerToRawData % 0x1000, 0u);
+    // The symbol table followed the tail.
+    const std::string symbols = "SYMBOLS-AND-STRINGS\x05";
+    ASSERT_LE(after.pointerToSymbolTable + symbols.size(), out.size());
+    EXPECT_EQ(std::string(out.begin() + after.pointerToSymbolTable, out.begin() + after.pointerToSymbolTable + symbols.size()),
+              symbols);
+    // Initialized data grew by exactly the resource section's growth.
+    const int64_t growth = int64_t{FindSection(after, ".rsrc")->sizeOfRawData} - FindSection(before, ".rsrc")->sizeOfRawData;
+    EXPECT_EQ(int64_t{after.sizeOfInitializedData} - before.sizeOfInitializedData, growth);
   }
-  EXPECT_EQ(SectionBytes(out, *FindSection(after, ".text")), SectionBytes(stubBytes_, *FindSection(before, ".text")));
-  // The discardable sections after it moved with their bytes, and the relocation entry with them.
-  for (const char* name : {".reloc", "/4"}) {
-    EXPECT_GT(FindSection(after, name)->virtualAddress, FindSection(before, name)->virtualAddress) << name;
-    EXPECT_EQ(SectionBytes(out, *FindSection(after, name)), SectionBytes(stubBytes_, *FindSection(before, name)))
-        << name;
-  }
-  EXPECT_EQ(after.directories[kBaseRelocationDirectory].rva, FindSection(after, ".reloc")->virtualAddress);
-  EXPECT_EQ(after.directories[kResourceDirectory].rva, FindSection(after, ".rsrc")->virtualAddress);
-  // The rebuilt resources start on a page of the file, so the loader can map them.
-  EXPECT_EQ(FindSection(after, ".rsrc")->pointerToRawData % 0x1000, 0u);
-  // The symbol table followed the tail.
-  const std::string symbols = "SYMBOLS-AND-STRINGS\x05";
-  ASSERT_LE(after.pointerToSymbolTable + symbols.size(), out.size());
-  EXPECT_EQ(std::string(out.begin() + after.pointerToSymbolTable, out.begin() + after.pointerToSymbolTable + symbols.size()),
-            symbols);
-  // Initialized data grew by exactly the resource section's growth.
-  const int64_t growth = int64_t{FindSection(after, ".rsrc")->sizeOfRawData} - FindSection(before, ".rsrc")->sizeOfRawData;
-  EXPECT_EQ(int64_t{after.sizeOfInitializedData} - before.sizeOfInitializedData, growth);
 }
 
 // What the stub's decoding makes of a compressed setup file: every file byte for byte, from
@@ -209,6 +213,8 @@ SyntheticPeSpec RelocationsIntoLaterSection() {
   return spec;
 }
 
+SyntheticPeSpec NoResourceSection64() { return As64Bit(NoResourceSection()); }
+
 SyntheticPeSpec DebugDataAfterResources() {
   SyntheticPeSpec spec = TypicalStubSpec(StubResources());
   spec.debugDataSection = 5;
@@ -229,6 +235,7 @@ TEST_F(PackedStub, AppendsANewResourceSectionWhenTheOldOneCannotMove) {
       {"no resource section", NoResourceSection},
       {"relocations pointing into a section after the resources", RelocationsIntoLaterSection},
       {"debug data in a section after the resources", DebugDataAfterResources},
+      {"a 64-bit stub with no resource section", NoResourceSection64},
   };
   for (const AppendCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -297,7 +304,7 @@ TEST_F(PackedStub, OversizedPayloadIsRefusedWithoutOutput) {
   }
 }
 
-// Stubs that are not 32-bit x86 PE files are refused with the reason.
+// Stubs that are neither 32-bit x86 PE32 nor x86-64 PE32+ files are refused with the reason.
 TEST(PackRefusals, BadStubs) {
   struct Case {
     const char* what;
@@ -308,6 +315,10 @@ TEST(PackRefusals, BadStubs) {
   amd64.machine = 0x8664;
   SyntheticPeSpec pe32Plus = TypicalStubSpec(StubResources());
   pe32Plus.magic = 0x020b;
+  SyntheticPeSpec arm64 = As64Bit(TypicalStubSpec(StubResources()));
+  arm64.machine = 0xaa64;
+  SyntheticPeSpec unknownMagic = TypicalStubSpec(StubResources());
+  unknownMagic.magic = 0x0107;
   std::vector<uint8_t> noPeSignature = BuildSyntheticPe(TypicalStubSpec(StubResources()));
   noPeSignature[0x80] = 'X';
   std::vector<uint8_t> truncated = BuildSyntheticPe(TypicalStubSpec(StubResources()));
@@ -316,8 +327,10 @@ TEST(PackRefusals, BadStubs) {
       {"text file", Bytes("just text, not a program"), "no MZ header"},
       {"empty file", {}, "no MZ header"},
       {"no PE signature", noPeSignature, "no PE signature"},
-      {"x64 machine", BuildSyntheticPe(amd64), "not an i386"},
-      {"PE32+ header", BuildSyntheticPe(pe32Plus), "64-bit (PE32+)"},
+      {"x64 machine, PE32 header", BuildSyntheticPe(amd64), "does not match the machine, a PE32+ (x86-64) one"},
+      {"i386 machine, PE32+ header", BuildSyntheticPe(pe32Plus), "does not match the machine, a PE32 (i386) one"},
+      {"ARM64 machine", BuildSyntheticPe(arm64), "not an i386 (32-bit x86) or x86-64"},
+      {"unknown optional header", BuildSyntheticPe(unknownMagic), "unknown magic"},
       {"cut in half", truncated, "extends past the end"},
   };
   for (const Case& c : cases) {

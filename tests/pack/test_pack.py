@@ -69,7 +69,10 @@ def run_probe(wine, scratch, module, string_ids=(), program=None) -> ProbeReport
 def security_directory(path) -> tuple:
     data = Path(path).read_bytes()
     pe = struct.unpack_from("<I", data, 0x3C)[0]
-    return struct.unpack_from("<II", data, pe + 24 + 96 + 8 * 4)
+    magic, = struct.unpack_from("<H", data, pe + 24)
+    # The data directories of a 64-bit (PE32+) file start 16 bytes later.
+    directories = pe + 24 + (112 if magic == 0x20B else 96)
+    return struct.unpack_from("<II", data, directories + 8 * 4)
 
 
 def pe_layout_problems(path) -> list:

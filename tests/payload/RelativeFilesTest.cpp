@@ -80,6 +80,19 @@ TEST_F(RelativeFiles, AHardLinkIsReplacedByAFileOfItsOwn)
     EXPECT_EQ(Read(m_root + L"\\work\\data.bin"), "payload");
 }
 
+TEST_F(RelativeFiles, AFolderUnderTheNameStaysAndNoFileIsMade)
+{
+    const std::wstring folder = m_root + L"\\work\\info.xml";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+
+    FileHandle file;
+    EXPECT_NE(CreateFreshFile(m_work.Get(), L"info.xml", file), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_FALSE(file);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY) << "the empty folder is left as it was";
+}
+
 TEST_F(RelativeFiles, SubfoldersAreMadeOneByOne)
 {
     FileHandle file;

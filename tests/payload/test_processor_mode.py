@@ -2,7 +2,7 @@
 and that redirection is off only across process creation (before the installer runs)."""
 import unittest
 
-from harness import Wine, WineTestCase, run_stub, win_program
+from harness import Wine, WineTestCase, needs_32_bit_programs, run_stub, win_program
 from payload_setup import assert_lines_in_order, fresh_folder, log_lines, pack, start_signing, stop_signing
 
 E_ABORT = 0x80004004
@@ -21,6 +21,8 @@ def tearDownModule():
     stop_signing()
 
 
+# The guard decides by whether the stub runs under WOW64, which only a 32-bit stub can.
+@needs_32_bit_programs("the processor-mode guard of the 32-bit stub, with and without WOW64")
 class ProcessorModeCase(WineTestCase):
     arch = "win32"
     outcomes = {}

@@ -35,7 +35,7 @@ class SignatureQuestion(GuiTestCase):
         a pipe and hold it open."""
         output = self.scratch / "probe.txt"
         with open(output, "wb") as stream:
-            code = subprocess.run(["wine", str(win_program("ui_probe")), *args], env=self.wine.env,
+            code = subprocess.run([self.wine.loader, str(win_program("ui_probe")), *args], env=self.wine.env,
                                   stdin=subprocess.DEVNULL, stdout=stream, stderr=subprocess.DEVNULL,
                                   timeout=30).returncode
         return code, output.read_bytes().decode("utf-8").replace("\r\n", "\n").split("\n")

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace Embedded = EmbeddedInformation;
 using namespace PeTestImage;
@@ -48,23 +49,26 @@ TEST(TagUnsigned, AppendsMarkerDataAndTail)
 
 TEST(TagUnsigned, ReplacesAnEarlierTagAndRemovesIt)
 {
-    const Bytes original = Unsigned(9000, true);
-    Bytes image = original;
-    std::string error;
-    ASSERT_TRUE(ApplyTag(image, Text(std::string(3000, 'x')), error)) << error;
-    ASSERT_TRUE(ApplyTag(image, Text("second"), error)) << error;
-    EXPECT_EQ(image.size(), original.size() + 4 + 6 + 6);
-    EXPECT_EQ(StubFinds(image), "second");
-    // The checksum follows the contents.
-    EXPECT_EQ(ReadLe32(image, kChecksumOffset), Checksum(image, kChecksumOffset));
+    for (Format format : {Format::Pe32, Format::Pe32Plus}) {
+        SCOPED_TRACE(format == Format::Pe32Plus ? "PE32+" : "PE32");
+        const Bytes original = Unsigned(9000, true, format);
+        Bytes image = original;
+        std::string error;
+        ASSERT_TRUE(ApplyTag(image, Text(std::string(3000, 'x')), error)) << error;
+        ASSERT_TRUE(ApplyTag(image, Text("second"), error)) << error;
+        EXPECT_EQ(image.size(), original.size() + 4 + 6 + 6);
+        EXPECT_EQ(StubFinds(image), "second");
+        // The checksum follows the contents.
+        EXPECT_EQ(ReadLe32(image, kChecksumOffset), Checksum(image, kChecksumOffset));
 
-    bool removed = false;
-    ASSERT_TRUE(RemoveTag(image, removed, error)) << error;
-    EXPECT_TRUE(removed);
-    EXPECT_EQ(image, original);
-    ASSERT_TRUE(RemoveTag(image, removed, error)) << error;
-    EXPECT_FALSE(removed);
-    EXPECT_EQ(image, original);
+        bool removed = false;
+        ASSERT_TRUE(RemoveTag(image, removed, error)) << error;
+        EXPECT_TRUE(removed);
+        EXPECT_EQ(image, original);
+        ASSERT_TRUE(RemoveTag(image, removed, error)) << error;
+        EXPECT_FALSE(removed);
+        EXPECT_EQ(image, original);
+    }
 }
 
 TEST(TagUnsigned, ChecksumLeftZeroWhenTheFileHadNone)
@@ -85,26 +89,30 @@ TEST(TagUnsigned, LargestDataFitsTheWindow)
 }
 
 // The signature's bytes, the entry and the table sizes after tagging a signed file.
-void ExpectSignedLayout(const Bytes& image, size_t table, const Bytes& signature)
+void ExpectSignedLayout(const Bytes& image, size_t table, const Bytes& signature, Format format = Format::Pe32)
 {
+    const size_t directory = SecurityDirectoryOffset(format);
     const uint32_t entryLength = ReadLe32(image, table);
     EXPECT_EQ(entryLength % 8, 0u);
     EXPECT_EQ(table + entryLength, image.size());
-    EXPECT_EQ(ReadLe32(image, kSecurityDirectoryOffset), table);
-    EXPECT_EQ(ReadLe32(image, kSecurityDirectoryOffset + 4), entryLength);
+    EXPECT_EQ(ReadLe32(image, directory), table);
+    EXPECT_EQ(ReadLe32(image, directory + 4), entryLength);
     EXPECT_EQ(Bytes(image.begin() + table + 8, image.begin() + table + 8 + signature.size()), signature);
     EXPECT_EQ(ReadLe32(image, kChecksumOffset), Checksum(image, kChecksumOffset));
 }
 
-class TagSigned : public ::testing::TestWithParam<size_t> {};
+class TagSigned : public ::testing::TestWithParam<std::tuple<Format, size_t>> {};
 
-// Every data size modulo 8, so that every amount of padding is needed once.
+// Every data size modulo 8, so that every amount of padding is needed once; in a 32-bit and a
+// 64-bit file.
 TEST_P(TagSigned, PutsTheTagInsideTheCertificateTableAfterTheSignature)
 {
-    const Bytes original = Signed(9000, 1501);
-    const size_t table = ReadLe32(original, kSecurityDirectoryOffset);
+    const Format format = std::get<0>(GetParam());
+    const size_t directory = SecurityDirectoryOffset(format);
+    const Bytes original = Signed(9000, 1501, true, format);
+    const size_t table = ReadLe32(original, directory);
     const Bytes signature = FakeSignature(1501);
-    const std::string data(GetParam(), 'd');
+    const std::string data(std::get<1>(GetParam()), 'd');
     Bytes image = original;
     std::string error;
     ASSERT_TRUE(ApplyTag(image, Text(data), error)) << error;
@@ -112,11 +120,11 @@ TEST_P(TagSigned, PutsTheTagInsideTheCertificateTableAfterTheSignature)
     // Everything the signature's hash covers is unchanged but the checksum and the table's size.
     for (size_t i = 0; i < table; ++i) {
         if ((i >= kChecksumOffset && i < kChecksumOffset + 4) ||
-            (i >= kSecurityDirectoryOffset + 4 && i < kSecurityDirectoryOffset + 8))
+            (i >= directory + 4 && i < directory + 8))
             continue;
         ASSERT_EQ(image[i], original[i]) << "byte " << i;
     }
-    ExpectSignedLayout(image, table, signature);
+    ExpectSignedLayout(image, table, signature, format);
     // Padding, all zero, goes between the signature and the marker.
     const size_t marker = image.size() - 6 - data.size() - 4;
     for (size_t i = table + 8 + signature.size(); i < marker; ++i)
@@ -125,7 +133,9 @@ TEST_P(TagSigned, PutsTheTagInsideTheCertificateTableAfterTheSignature)
     EXPECT_EQ(StubFinds(image), data);
 }
 
-INSTANTIATE_TEST_SUITE_P(DataSizes, TagSigned, ::testing::Values(1, 2, 3, 4, 5, 6, 7, 8, 100, 4106));
+INSTANTIATE_TEST_SUITE_P(DataSizes, TagSigned,
+                         ::testing::Combine(::testing::Values(Format::Pe32, Format::Pe32Plus),
+                                            ::testing::Values(1, 2, 3, 4, 5, 6, 7, 8, 100, 4106)));
 
 TEST(TagSignedFile, ReplaceAndRemoveRestoreTheSignedFile)
 {

@@ -84,7 +84,7 @@ class Desktop:
         # Output into a file, not a pipe: a helper process that Wine starts on the way (its
         # desktop process, for one) would inherit a pipe and hold it open long after the probe.
         with tempfile.TemporaryFile() as output:
-            subprocess.run(["wine", str(win_program("ui_probe")), *map(str, args)], env=self.wine.env, timeout=30,
+            subprocess.run([self.wine.loader, str(win_program("ui_probe")), *map(str, args)], env=self.wine.env, timeout=30,
                            stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.DEVNULL)
             output.seek(0)
             return output.read().decode("utf-8", "replace")
@@ -269,7 +269,7 @@ class Background:
         full_env = dict(wine.env)
         full_env.update(env or {})
         self._output = tempfile.TemporaryFile()
-        self.process = subprocess.Popen(["timeout", "--kill-after=5", str(int(timeout)), "wine", str(exe), *map(str, args)],
+        self.process = subprocess.Popen(["timeout", "--kill-after=5", str(int(timeout)), wine.loader, str(exe), *map(str, args)],
                                         env=full_env, stdin=subprocess.DEVNULL, stdout=self._output,
                                         stderr=subprocess.STDOUT)
 

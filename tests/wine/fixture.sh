@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Wine fixture of a test run.
-#   fixture.sh setup STATE_DIR    a private Xvfb display and fresh prefixes win32 and win64,
-#                                 each with a warm persistent wineserver
+#   fixture.sh setup STATE_DIR    a private Xvfb display and fresh prefixes win32 and win64 (only
+#                                 win64 where the machine runs no 32-bit programs), each with a
+#                                 warm persistent wineserver
 #   fixture.sh cleanup STATE_DIR  stops the wineservers and the display
-# Setup exits 77 with the reason where this machine cannot run 32-bit programs (machine-check.sh).
+# Setup exits 77 with the reason where this machine cannot run Windows programs (machine-check.sh).
 # BRENNIX_KEEP_PREFIX=1 reuses prefixes left by an earlier run (quicker when iterating).
 set -euo pipefail
 action=$1
@@ -44,10 +45,10 @@ make_prefix() {
       rm -rf "$WINEPREFIX"
       # A fresh prefix trusts no test signer yet (tests/e2e/harness.py: sign).
       rm -f "$state_dir/signing/trusted-$arch"
-      wineboot -i </dev/null >/dev/null 2>&1
+      "$WINE" wineboot -i </dev/null >/dev/null 2>&1
       wineserver -w </dev/null >/dev/null 2>&1
       # Windows close at once without a window manager's round trip, and get title bars.
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+      "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
       # Wine's own Tahoma, which the dialogs name, is not picked up by default.
       for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
         [ -f "/usr/share/wine/fonts/$font" ] && cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
@@ -56,23 +57,27 @@ make_prefix() {
     fi
     # The persistent server must not hold the caller's output open, or ctest waits for it.
     wineserver -p </dev/null >/dev/null 2>&1 || true  # already running: keep it
-    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
   )
 }
 
 case "$action" in
   setup)
-    # Where no 32-bit program can run, there is nothing to prepare: the tests skip themselves.
-    "$here/machine-check.sh" >&2 || exit $?
+    # Where no Windows program can run, there is nothing to prepare: the tests skip themselves.
+    verdict=$("$here/machine-check.sh") || { echo "$verdict"; exit 77; }
     start_display
-    make_prefix win32
+    if [ "${verdict%% *}" = 32 ]; then
+      make_prefix win32
+    else
+      echo "note: ${verdict#64 }"
+    fi
     make_prefix win64
     # Every run of the stub passes its .NET check unless a test says otherwise.
     BRENNIX_WINE_STATE_DIR="$state_dir" python3 "$here/../e2e/harness.py" install-net48
     ;;
   cleanup)
     for arch in win32 win64; do
-      (. "$here/env.sh" "$state_dir" "$arch"; wineserver -k 2>/dev/null || true)
+      (. "$here/env.sh" "$state_dir" "$arch"; [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null || true)
     done
     if [ -f "$state_dir/xvfb.pid" ]; then
       kill "$(cat "$state_dir/xvfb.pid")" 2>/dev/null || true

@@ -47,7 +47,7 @@ class Bench:
         that a run measured here does not also pay for starting it (about 0.7 s), which a window
         call would otherwise trigger in one program and not in another."""
         env = dict(self.wine.env, BRENNIX_PAYLOAD_WINDOW="hidden", BRENNIX_PAYLOAD_LINGER="3600000")
-        keeper = subprocess.Popen(["wine", str(win_program("payload"))], env=env, stdin=subprocess.DEVNULL,
+        keeper = subprocess.Popen([self.wine.loader, str(win_program("payload"))], env=env, stdin=subprocess.DEVNULL,
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         time.sleep(3)
         return keeper

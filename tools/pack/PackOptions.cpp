@@ -19,7 +19,9 @@ const char* const kValueOptions[] = {"--stub", "--out", "--payload", "--program"
 const char kUsage[] = R"(Usage: brennix-pack --stub STUB.exe --out SETUP.exe [options] [@FILE...]
 
 Makes a setup file from a built stub by writing the payload and settings into its resources.
-The stub is not changed; SETUP.exe is written only when everything succeeds.
+The stub is not changed; SETUP.exe is written only when everything succeeds. The stub is the
+shipped 32-bit one (PE32, i386); a 64-bit stub built from the same sources (PE32+, x86-64) is
+accepted too.
 
 Payload (resources of type TOOLKIT; any of these replaces the stub's own TOOLKIT resources):
   --payload DIR           every file under DIR becomes a TOOLKIT resource, with ids from 102 up

@@ -8,10 +8,20 @@ namespace brennix::pack {
 
 namespace {
 
-constexpr uint16_t kMachineI386 = 0x014c;
-constexpr uint16_t kMagicPe32 = 0x010b;
-constexpr uint16_t kMagicPe32Plus = 0x020b;
-constexpr uint32_t kOptionalHeaderFixedSize = 96;
+// The stubs accepted: the shipped 32-bit one, and a 64-bit one built from the same sources.
+// The formats differ only in where the optional header's tail (the data directories) begins;
+// every field packing and tagging touch before it sits at the same offset in both.
+struct PeFormat {
+  uint16_t machine;
+  uint16_t magic;
+  uint32_t fixedOptionalHeaderSize;  // up to and including NumberOfRvaAndSizes
+  const char* name;
+};
+constexpr PeFormat kAcceptedFormats[] = {
+    {0x014c, 0x010b, 96, "PE32 (i386)"},
+    {0x8664, 0x020b, 112, "PE32+ (x86-64)"},
+};
+constexpr uint32_t kLargestFixedOptionalHeaderSize = 112;
 constexpr uint32_t kMaxHeaderSize = 1u << 20;  // far above any linker's output; bounds the read
 constexpr uint32_t kMaxTableBytes = 64u << 20;  // relocation or debug table; bounds the read
 
@@ -101,8 +111,11 @@ PackResult ReadPeImage(const ByteSource& source, PeImage& image) {
     return PackResult::Fail("not a PE file (no PE signature)");
   }
   const uint8_t* fileHeader = signature + 4;
-  if (ReadU16(fileHeader) != kMachineI386) {
-    return PackResult::Fail("not an i386 (32-bit x86) PE file");
+  const uint16_t machine = ReadU16(fileHeader);
+  const PeFormat* format = std::find_if(std::begin(kAcceptedFormats), std::end(kAcceptedFormats),
+                                        [machine](const PeFormat& f) { return f.machine == machine; });
+  if (format == std::end(kAcceptedFormats)) {
+    return PackResult::Fail("not an i386 (32-bit x86) or x86-64 PE file");
   }
   const uint16_t sectionCount = ReadU16(fileHeader + 2);
   const uint16_t optionalHeaderSize = ReadU16(fileHeader + 16);
@@ -111,25 +124,31 @@ PackResult ReadPeImage(const ByteSource& source, PeImage& image) {
   image.sectionTableOffset = image.optionalHeaderOffset + optionalHeaderSize;
   image.pointerToSymbolTable = ReadU32(fileHeader + 8);
 
-  uint8_t fixed[kOptionalHeaderFixedSize];
-  if (optionalHeaderSize < kOptionalHeaderFixedSize ||
-      !source.ReadAt(image.optionalHeaderOffset, fixed, sizeof fixed)) {
+  uint8_t fixed[kLargestFixedOptionalHeaderSize];
+  const uint32_t fixedSize = format->fixedOptionalHeaderSize;
+  if (optionalHeaderSize < fixedSize || !source.ReadAt(image.optionalHeaderOffset, fixed, fixedSize)) {
     return PackResult::Fail("the PE optional header is truncated");
   }
   const uint16_t magic = ReadU16(fixed);
-  if (magic == kMagicPe32Plus) return PackResult::Fail("a 64-bit (PE32+) file, not a 32-bit one");
-  if (magic != kMagicPe32) return PackResult::Fail("the PE optional header has an unknown magic number");
+  if (std::none_of(std::begin(kAcceptedFormats), std::end(kAcceptedFormats),
+                   [magic](const PeFormat& f) { return f.magic == magic; })) {
+    return PackResult::Fail("the PE optional header has an unknown magic number");
+  }
+  if (magic != format->magic) {
+    return PackResult::Fail(std::string("the PE optional header does not match the machine, a ") + format->name + " one");
+  }
+  image.directoryTableOffset = image.optionalHeaderOffset + fixedSize;
   image.sizeOfInitializedData = ReadU32(fixed + 8);
   image.sectionAlignment = ReadU32(fixed + 32);
   image.fileAlignment = ReadU32(fixed + 36);
   image.sizeOfImage = ReadU32(fixed + 56);
   image.sizeOfHeaders = ReadU32(fixed + 60);
-  const uint32_t directoryCount = ReadU32(fixed + 92);
+  const uint32_t directoryCount = ReadU32(fixed + fixedSize - 4);
   if (!IsPowerOfTwo(image.sectionAlignment) || !IsPowerOfTwo(image.fileAlignment) ||
       image.fileAlignment > image.sectionAlignment) {
     return PackResult::Fail("the PE header has invalid section or file alignment");
   }
-  if (directoryCount > 16 || kOptionalHeaderFixedSize + 8 * directoryCount > optionalHeaderSize) {
+  if (directoryCount > 16 || fixedSize + 8 * directoryCount > optionalHeaderSize) {
     return PackResult::Fail("the PE header has an invalid number of data directories");
   }
   if (directoryCount <= kResourceDirectory) {

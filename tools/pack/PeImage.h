@@ -1,4 +1,4 @@
-// The parts of a 32-bit PE file that packing reads and rewrites: headers, section table, data
+// The parts of a PE file (the 32-bit stub, or a 64-bit one) that packing reads and rewrites: headers, section table, data
 // directories and the pages that carry base relocations.
 #pragma once
 
@@ -51,6 +51,7 @@ struct PeImage {
   std::vector<uint8_t> headers;  // the first sizeOfHeaders bytes of the file
   uint32_t fileHeaderOffset = 0;
   uint32_t optionalHeaderOffset = 0;
+  uint32_t directoryTableOffset = 0;  // where the data directories begin (PE32 and PE32+ differ)
   uint32_t sectionTableOffset = 0;
   uint32_t pointerToSymbolTable = 0;
   uint32_t sectionAlignment = 0;
@@ -67,7 +68,7 @@ struct PeImage {
 
   uint32_t CheckSumOffset() const { return optionalHeaderOffset + 64; }
   uint32_t DirectoryOffset(size_t index) const {
-    return optionalHeaderOffset + 96 + static_cast<uint32_t>(index) * 8;
+    return directoryTableOffset + static_cast<uint32_t>(index) * 8;
   }
   // End of the last section's raw data; what follows is the file's tail (symbols, signature).
   uint64_t SectionDataEnd() const;
@@ -77,7 +78,8 @@ struct PeImage {
   bool RvaToFileOffset(uint32_t rva, uint32_t size, uint64_t& offset) const;
 };
 
-// Reads and checks the headers of a PE32 image for the i386 machine. Fails, saying what is wrong,
+// Reads and checks the headers of a PE32 image for the i386 machine or a PE32+ image for x86-64
+// (a 64-bit stub built from the same sources). Fails, saying what is wrong,
 // when source is not such a file or its headers or section table are inconsistent with its size.
 PackResult ReadPeImage(const ByteSource& source, PeImage& image);
 

@@ -18,7 +18,8 @@ const char kUsage[] =
     "usage: brennix-tag --in SETUP.exe --out TAGGED.exe (--info FILE | --remove)\n"
     "  --info FILE  put the bytes of FILE (1 to 4106 bytes, without \"MRDC\") at the end of the\n"
     "               setup file, replacing an earlier tag; a signature stays valid\n"
-    "  --remove     take an earlier tag away\n";
+    "  --remove     take an earlier tag away\n"
+    "SETUP.exe is a 32-bit (PE32) setup file, or a 64-bit (PE32+) one.\n";
 
 using Path = std::filesystem::path;
 
